@@ -9,7 +9,10 @@
 // The card reader/issuer. One method per reader command; each is
 // self-contained (open, request, close, open, response, close) and returns
 // ReaderResult codes or the reader's status byte. Output arguments are filled
-// only when the result is 0. Not thread-safe: callers never interleave commands.
+// only when the result is 0. Requests the frame cannot carry, and data
+// arguments of the wrong size, are refused with ReaderResult::Refused (-1)
+// before the device is opened. Not thread-safe: callers never interleave
+// commands.
 class CardReader
 {
 public:
@@ -33,6 +36,8 @@ public:
     int recvStatusOpen();
 
     // Card commands. Block numbers wrap at 255; data is 16 bytes per block.
+    // readBlocks and writeBlocks move one block per frame pair and stop at the
+    // first failure; id and data are set only when every block succeeded.
     int readCardId(quint32& id);
     int readBlocks(quint8 start, int count, const SectorKey& key, quint32& id, QByteArray& data);
     int writeBlocks(quint8 start, int count, const SectorKey& key, quint32& id, const QByteArray& data);
@@ -58,9 +63,21 @@ public:
     int sendUpgradePacket(quint16 index, const QByteArray& bytes);
 
     // Composite card operations.
+    // Writes the image to block 2, then block 1, each up to three times until
+    // it reads back equal; block 1 is not touched when block 2 never holds.
+    // 0 on success; otherwise the last failed write or read code, or -1 when
+    // the commands succeeded but the block read back differently.
     int writeSectorVerified(quint8 sector, const SectorKey& key, const QByteArray& image16);
+    // Puts the new key into key A and key B of the trailer, keeping its
+    // access bits; a failed trailer read returns its code with nothing written.
     int changeSectorKey(quint8 sector, const SectorKey& current, const SectorKey& next);
 
 private:
+    // One request and its answer; the answer's status byte, or the first
+    // non-zero frame code.
+    int exchange(quint16 command, const quint8* request, int n, quint8* response, int responseSize);
+    // A request of exactly size bytes answered by a status byte.
+    int sendFixed(quint16 command, const QByteArray& payload, int size);
+
     HidLink m_link;
 };

@@ -24,13 +24,17 @@ public:
     bool open(quint16 vendorId, quint16 productId);
     bool isOpen() const { return m_handle != nullptr; }
     void close();
-    // 255 without a handle, 0 when all 65 bytes went out, else -1.
+    // 255 without a handle; sends report id 0, then n (at most 64) bytes and
+    // zeros; 0 when all 65 bytes went out, else -1.
     int writeReport(const quint8* bytes, int n);
     // 255 without a handle; copies n bytes of the zeroed 65-byte buffer to the
     // destination in every case; 0 when exactly 64 bytes arrived, else -1.
     int readReport(quint8* destination, int n);
 
 private:
+    // The path of the first matching device, or empty when there is none.
+    static QByteArray findPath(quint16 vendorId, quint16 productId);
+
     hid_device_* m_handle = nullptr;
     QByteArray m_path;
 };

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
-
 #include <array>
 
 // Reader result codes shared by every frame operation and reader command.
@@ -13,12 +12,16 @@ inline constexpr int Ok = 0;
 inline constexpr int NotOpened = 255;
 inline constexpr int Transfer = -1;
 inline constexpr int Checksum = 4081;
+// Requests the frame cannot carry (a payload above 56 bytes, an expected
+// response above 56 bytes, a data argument of the wrong size) are refused
+// with -1 before the device is opened: nothing whole can be transferred.
+inline constexpr int Refused = Transfer;
 } // namespace ReaderResult
 
 // The 16-byte identity record of readDevInfo.
 struct ReaderInfo
 {
-    std::array<quint8, 16> bytes{};
+    std::array<quint8, 16> bytes {};
 
     enum Mode : quint8 { SaleMode = 0, ShareMode = 1 };
 
@@ -34,7 +37,7 @@ struct ReaderInfo
 // The 16-byte balance record of readDevRemain.
 struct ReaderRemain
 {
-    std::array<quint8, 16> bytes{};
+    std::array<quint8, 16> bytes {};
 
     quint32 balance() const;
     quint16 version() const;
@@ -47,4 +50,6 @@ QByteArray deductRecord(quint32 amountFen);
 // 16 bytes AES-encrypted with the card key: amount (u32), reader serial (u16),
 // zeros, random (u16) at 10, cardCrc32 of bytes 0..11 at 12.
 QByteArray refundRecord(quint32 amountFen, quint16 readerSerial, quint16 random);
+// The same with a fresh random value of the process's generator.
+QByteArray refundRecord(quint32 amountFen, quint16 readerSerial);
 } // namespace ReaderRecords
