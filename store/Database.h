@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QString>
+
+inline const QString kDatabaseFileName = QStringLiteral("database.db");
+// Time stamps of the four record tables, and of the man table.
+inline const QString kRecordTimeFormat = QStringLiteral("yyyy-MM-dd hh.mm.ss");
+inline const QString kManTimeFormat = QStringLiteral("yyyyMMdd hhmmss");
+
+// Shared by every look-up: a failed statement is told apart from an empty result.
+enum class LookupStatus { Found, NotFound, Failed };
+
+// Registers a connection with the station's driver, file and credentials (the
+// default connection unless named, e.g. "db2" for an import) without opening it.
+QSqlDatabase addStationConnection(
+    const QString& fileName, const QString& connectionName = QLatin1String(QSqlDatabase::defaultConnection));
+
+// Opens the default connection; logs "open ok" or "open false".
+bool openDatabase(const QString& fileName = kDatabaseFileName);
+
+// Runs the five create statements and the two column additions of the user
+// table; false when any create statement failed (each is logged).
+bool createTables();
+
+enum class SeedOutcome { AdminPresent, Inserted, InsertFailed };
+// Makes sure an account matching "admin" (any letter case) exists.
+SeedOutcome seedAdministrator(const QDateTime& now = QDateTime::currentDateTime());
+
+struct DatabaseStartup
+{
+    bool opened = false; // false: "打开数据库失败", the login window closes
+    bool seedFailed = false; // true: "插入数据失败"
+};
+
+// The login window's start-up step: open, create or upgrade, seed. The later
+// steps run even after a failed open, as they only fail and log then.
+DatabaseStartup prepareDatabase(const QString& fileName = kDatabaseFileName);

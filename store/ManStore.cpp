@@ -1,0 +1,95 @@
+#include "ManStore.h"
+
+#include "StoreDetail.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+ManRow manFromQuery(const QSqlQuery& query)
+{
+    ManRow row;
+    row.id = query.value(0).toLongLong();
+    row.name = query.value(1).toString();
+    row.pwd = query.value(2).toString();
+    row.date = query.value(3).toString();
+    row.note = query.value(4).toString();
+    return row;
+}
+
+} // namespace
+
+ManLookup findManLike(const QString& pattern)
+{
+    ManLookup lookup;
+    QSqlQuery query;
+    query.prepare(QStringLiteral("select * from man where name like :name"));
+    query.bindValue(QStringLiteral(":name"), pattern);
+    if (!query.exec())
+        return lookup;
+    if (query.next()) {
+        lookup.status = LookupStatus::Found;
+        lookup.row = manFromQuery(query);
+    } else {
+        lookup.status = LookupStatus::NotFound;
+    }
+    return lookup;
+}
+
+QList<ManRow> listMen()
+{
+    QList<ManRow> rows;
+    QSqlQuery query;
+    if (!query.exec(QStringLiteral("select * from man")))
+        return rows;
+    while (query.next())
+        rows.append(manFromQuery(query));
+    return rows;
+}
+
+QStringList manNames()
+{
+    QStringList names;
+    for (const ManRow& row : listMen())
+        names.append(row.name);
+    return names;
+}
+
+bool insertMan(const QString& name, const QString& pwd, const QString& note, const QDateTime& now)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral(
+        "insert into man (id, name, pwd, date, note) values (:id, :name, :pwd, :date, :note)"));
+    query.bindValue(QStringLiteral(":name"), sqlText(name));
+    query.bindValue(QStringLiteral(":pwd"), sqlText(pwd));
+    query.bindValue(QStringLiteral(":date"), now.toString(kManTimeFormat));
+    query.bindValue(QStringLiteral(":note"), sqlText(note));
+    return query.exec();
+}
+
+bool addMan(const QString& name, const QString& pwd, const QDateTime& now)
+{
+    return insertMan(name, pwd, QString(), now);
+}
+
+bool changeMan(qint64 id, const QString& name, const QString& pwd, const QDateTime& now)
+{
+    QSqlQuery query;
+    query.prepare(
+        QStringLiteral("update man set name = :name,pwd = :pwd,date = :date,note = :note where id = :id"));
+    query.bindValue(QStringLiteral(":name"), sqlText(name));
+    query.bindValue(QStringLiteral(":pwd"), sqlText(pwd));
+    query.bindValue(QStringLiteral(":date"), now.toString(kManTimeFormat));
+    query.bindValue(QStringLiteral(":note"), QStringLiteral(""));
+    query.bindValue(QStringLiteral(":id"), id);
+    return query.exec();
+}
+
+bool deleteMan(qint64 id)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral("delete from man where id = :id"));
+    query.bindValue(QStringLiteral(":id"), id);
+    return query.exec();
+}

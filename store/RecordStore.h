@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+// Rows of the three history tables. Money columns of record and backcard hold
+// money text ("12.34"); devch holds fen. Each insert logs "inserted!" or
+// "insert false" and leaves the id to the database.
+
+struct RechargeRow
+{
+    quint32 cardnum = 0;
+    QString name; // holder data from the user row, empty without one
+    QString addr;
+    QString phone;
+    QString carnum;
+    QString date; // kRecordTimeFormat
+    QString manager;
+    QString pay;
+    QString payOld;
+    QString payNew;
+    QString sn;
+    QString note;
+};
+bool insertRechargeRow(const RechargeRow& row);
+
+struct ReturnRow
+{
+    quint32 cardnum = 0;
+    QString name;
+    QString addr;
+    QString phone;
+    QString carnum;
+    QString date;
+    QString manager;
+    QString pay;
+    QString sn;
+    QString note;
+};
+bool insertReturnRow(const ReturnRow& row);
+
+struct DevChRow
+{
+    quint32 money = 0; // fen
+    quint32 sn = 0;
+    quint32 ver = 0;
+    QString manager;
+    QString date;
+};
+bool insertDevChRow(const DevChRow& row);

@@ -1,0 +1,118 @@
+#include "UserStore.h"
+
+#include "StoreDetail.h"
+
+#include <QDebug>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+std::optional<qint64> optionalInteger(const QVariant& value)
+{
+    if (value.isNull())
+        return std::nullopt;
+    return value.toLongLong();
+}
+
+UserRow userFromQuery(const QSqlQuery& query)
+{
+    UserRow row;
+    row.id = query.value(0).toLongLong();
+    row.cardnum = cardNumberFromSql(query.value(1));
+    row.name = query.value(2).toString();
+    row.addr = query.value(3).toString();
+    row.phone = query.value(4).toString();
+    row.carnum = query.value(5).toString();
+    row.date = query.value(6).toString();
+    row.manager = query.value(7).toString();
+    row.sn = query.value(8).toString();
+    row.note = query.value(9).toString();
+    row.bindchid = optionalInteger(query.value(10));
+    row.bindport = optionalInteger(query.value(11));
+    return row;
+}
+
+void bindOwner(QSqlQuery& query, const UserRow& user)
+{
+    query.bindValue(QStringLiteral(":cardnum"), sqlCardNumber(user.cardnum));
+    query.bindValue(QStringLiteral(":name"), sqlText(user.name));
+    query.bindValue(QStringLiteral(":addr"), sqlText(user.addr));
+    query.bindValue(QStringLiteral(":phone"), sqlText(user.phone));
+    query.bindValue(QStringLiteral(":carnum"), sqlText(user.carnum));
+    query.bindValue(QStringLiteral(":date"), sqlText(user.date));
+    query.bindValue(QStringLiteral(":manager"), sqlText(user.manager));
+    query.bindValue(QStringLiteral(":sn"), sqlText(user.sn));
+    query.bindValue(QStringLiteral(":note"), sqlText(user.note));
+}
+
+} // namespace
+
+UserLookup findUserByCard(quint32 cardnum)
+{
+    UserLookup lookup;
+    QSqlQuery query;
+    query.prepare(QStringLiteral("select * from user where cardnum = :cardnum"));
+    query.bindValue(QStringLiteral(":cardnum"), sqlCardNumber(cardnum));
+    if (!query.exec())
+        return lookup;
+    if (query.next()) {
+        lookup.status = LookupStatus::Found;
+        lookup.row = userFromQuery(query);
+    } else {
+        lookup.status = LookupStatus::NotFound;
+    }
+    return lookup;
+}
+
+bool insertUser(const UserRow& user)
+{
+    QSqlQuery query;
+    query.prepare(
+        QStringLiteral("insert into user (id,cardnum,name,addr,phone,carnum,date,manager,sn,note) "
+                       "values (:id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:sn,:note)"));
+    bindOwner(query, user);
+    const bool ok = query.exec();
+    qDebug() << (ok ? "inserted!" : "insert false");
+    return ok;
+}
+
+bool updateUser(qint64 id, const UserRow& user)
+{
+    QSqlQuery query;
+    query.prepare(
+        QStringLiteral("update user set cardnum = :cardnum,name = :name,addr = :addr,phone = :phone,"
+                       "carnum = :carnum,date = :date,manager = :manager,sn = :sn,note = :note "
+                       "where id = :id"));
+    bindOwner(query, user);
+    query.bindValue(QStringLiteral(":id"), id);
+    const bool ok = query.exec();
+    qDebug() << (ok ? "modfyed!" : "modfy false");
+    return ok;
+}
+
+OwnerSave saveCardOwner(const UserRow& owner)
+{
+    const UserLookup existing = findUserByCard(owner.cardnum);
+    switch (existing.status) {
+    case LookupStatus::Failed:
+        return OwnerSave::LookupFailed;
+    case LookupStatus::NotFound:
+        qDebug() << "cardnum no";
+        return insertUser(owner) ? OwnerSave::Inserted : OwnerSave::InsertFailed;
+    case LookupStatus::Found:
+        break;
+    }
+    qDebug() << "cardnum haved";
+    return updateUser(existing.row.id, owner) ? OwnerSave::Updated : OwnerSave::UpdateFailed;
+}
+
+bool setUserBinding(qint64 id, qint64 bindchid, qint64 bindport)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral("update user set bindchid = :bindchid,bindport = :bindport where id = :id"));
+    query.bindValue(QStringLiteral(":bindchid"), bindchid);
+    query.bindValue(QStringLiteral(":bindport"), bindport);
+    query.bindValue(QStringLiteral(":id"), id);
+    return query.exec();
+}
