@@ -20,10 +20,10 @@ public:
         QString filter;
     };
 
-    static QString getOpenFileName(QWidget* parent, const QString& caption, const QString& directory,
-                                   const QString& filter);
-    static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& directory,
-                                   const QString& filter);
+    static QString getOpenFileName(
+        QWidget* parent, const QString& caption, const QString& directory, const QString& filter);
+    static QString getSaveFileName(
+        QWidget* parent, const QString& caption, const QString& directory, const QString& filter);
     static QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& directory);
 
     static void setTestMode(bool enabled);

@@ -2,12 +2,16 @@
 
 #include <QList>
 #include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 class QWidget;
 
 // Every modal message of the station goes through here. In test mode nothing
-// blocks: each call is recorded and answered from a queue (default: OK).
+// blocks: each call is recorded and answered from a queue (default: OK). The
+// frameless box is still built, laid out and placed, so its position is
+// recorded; information/warning return nothing and take no answer.
 class MessageBox
 {
 public:
@@ -26,6 +30,11 @@ public:
     // The platform's own boxes with one OK button.
     static void information(QWidget* parent, const QString& title, const QString& text);
     static void warning(QWidget* parent, const QString& title, const QString& text);
+
+    // Where the frameless box goes: half-way across its parent and one box
+    // height above the parent's middle, from the parent's on-screen top-left;
+    // centred on the screen's free area when there is no parent (null rect).
+    static QPoint boxPosition(const QRect& parentGlobal, const QSize& box, const QRect& screenAvailable);
 
     static void setTestMode(bool enabled);
     static bool testMode();
