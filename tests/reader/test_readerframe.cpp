@@ -57,7 +57,7 @@ void TestReaderFrame::request_frame_bytes_data()
     QTest::newRow("block read") << quint16(0x5502) << QByteArray::fromHex("08ffffffffffff")
                                 << QByteArray::fromHex("bbaa0f000255"
                                                        "08ffffffffffff"
-                                                       "c807");
+                                                       "cd07");
     // The sum passes 0xFFFF and wraps.
     const QByteArray ff(56, char(0xFF));
     QByteArray full = QByteArray::fromHex("bbaa4000ffff") + ff;
