@@ -12,8 +12,14 @@ constexpr int OffsetType = 7;
 constexpr int OffsetIndex = 8;
 constexpr int OffsetCount = 10;
 
-quint8* bytesOf(QByteArray& data) { return reinterpret_cast<quint8*>(data.data()); }
-const quint8* bytesOf(const QByteArray& data) { return reinterpret_cast<const quint8*>(data.constData()); }
+quint8* bytesOf(QByteArray& data)
+{
+    return reinterpret_cast<quint8*>(data.data());
+}
+const quint8* bytesOf(const QByteArray& data)
+{
+    return reinterpret_cast<const quint8*>(data.constData());
+}
 } // namespace
 
 QByteArray buildHeader(const Header& header)
@@ -73,11 +79,11 @@ QVector<CardSlice> splitIntoCards(int total)
 {
     QVector<CardSlice> cards;
     if (total <= 0) {
-        cards.append(CardSlice{});
+        cards.append(CardSlice {});
         return cards;
     }
     for (int index = 0; index < total; index += NumbersPerCard)
-        cards.append(CardSlice{index, qMin(NumbersPerCard, total - index)});
+        cards.append(CardSlice { index, qMin(NumbersPerCard, total - index) });
     return cards;
 }
 

@@ -26,17 +26,4 @@ bool parse(const QByteArray& file, Contents& contents)
     return true;
 }
 
-QByteArray build(const Contents& contents, const QByteArray& tail16)
-{
-    quint8 block[BlockBytes] = {};
-    writeLe32(block + OffsetAmount, contents.amount);
-    writeLe16(block + OffsetSerial, contents.serial);
-    writeLe16(block + OffsetVersion, contents.version);
-    encryptBlock(block, BuiltinKeys::ChargeFile);
-    QByteArray file(reinterpret_cast<const char*>(block), BlockBytes);
-    QByteArray tail = tail16.left(BlockBytes);
-    tail.append(QByteArray(BlockBytes - tail.size(), '\0'));
-    return file + tail;
-}
-
 } // namespace ChargeFile

@@ -12,15 +12,12 @@ inline constexpr int Size = 32;
 
 struct Contents
 {
-    quint32 amount = 0;  // fen
-    quint16 serial = 0;  // reader the file was issued for
+    quint32 amount = 0; // fen
+    quint16 serial = 0; // reader the file was issued for
     quint16 version = 0; // top-up version number
 };
 
 // False unless the file is exactly 32 bytes.
 bool parse(const QByteArray& file, Contents& contents);
-// A file whose first block carries the contents and whose second block is
-// tail16 (zero-padded or cut to 16 bytes); for issuing tools and tests.
-QByteArray build(const Contents& contents, const QByteArray& tail16 = QByteArray());
 
 } // namespace ChargeFile
