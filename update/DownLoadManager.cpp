@@ -1,0 +1,268 @@
+#include "DownLoadManager.h"
+
+#include "UpdateText.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+
+namespace {
+const QString TmpSuffix = QStringLiteral("_tmp");
+constexpr int HttpPartialContent = 206;
+
+bool isHttp(const QUrl& url)
+{
+    return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+}
+
+// A local name is accepted only as a plain name in the working directory,
+// written bare or as "./name".
+bool isPlainLocalName(const QString& fileName)
+{
+    QString name = fileName;
+    if (name.startsWith(QLatin1String("./")))
+        name.remove(0, 2);
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (const QChar c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 0x20)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+DownLoadManager::DownLoadManager(QObject* parent)
+    : QObject(parent)
+    , m_networkManager(new QNetworkAccessManager(this))
+{
+}
+
+DownLoadManager::~DownLoadManager()
+{
+    stopWork();
+}
+
+bool DownLoadManager::downloadFile(const QString& address, const QString& fileName)
+{
+    if (!m_stopped)
+        return false;
+
+    const QUrl url(address);
+    if (!url.isValid() || UpdateText::safeFileName(url).isEmpty() || !isPlainLocalName(fileName)) {
+        fail(Failure::AddressRefused, QStringLiteral("refused download address: ") + address);
+        emit signalDownloadError();
+        return false;
+    }
+
+    // The previous, finished reply is no longer needed.
+    stopWork();
+    m_stopped = false;
+    m_url = url;
+    m_fileName = fileName + TmpSuffix;
+    m_bodyStarted = false;
+    m_failure = Failure::None;
+    m_errorString.clear();
+
+    // The Range offset must be what the temporary file really holds, or the
+    // resumed file would have a gap or a doubled piece.
+    if (m_resumeEnabled && m_bytesCurrentReceived > 0 && QFileInfo::exists(m_fileName)) {
+        m_bytesCurrentReceived = QFileInfo(m_fileName).size();
+    } else {
+        m_bytesCurrentReceived = 0;
+        if (QFile::exists(m_fileName))
+            QFile::remove(m_fileName);
+    }
+
+    QNetworkRequest request(m_url);
+    if (m_resumeEnabled)
+        request.setRawHeader("Range", QStringLiteral("bytes=%1-").arg(m_bytesCurrentReceived).toLatin1());
+
+    m_reply = m_networkManager->get(request);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, &DownLoadManager::onDownloadProgress);
+    connect(m_reply, &QNetworkReply::readyRead, this, &DownLoadManager::onReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &DownLoadManager::onFinished);
+    connect(m_reply, &QNetworkReply::errorOccurred, this, &DownLoadManager::onError);
+    return true;
+}
+
+void DownLoadManager::setResumeEnabled(bool enabled)
+{
+    m_resumeEnabled = enabled;
+}
+
+QString DownLoadManager::downloadUrl() const
+{
+    return m_url.toString();
+}
+
+void DownLoadManager::resetCounters()
+{
+    m_bytesReceived = 0;
+    m_bytesTotal = 0;
+    m_bytesCurrentReceived = 0;
+}
+
+void DownLoadManager::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
+{
+    if (m_stopped)
+        return;
+    m_bytesReceived = bytesReceived;
+    m_bytesTotal = bytesTotal;
+    emit signalDownloadProcess(
+        m_bytesReceived + m_bytesCurrentReceived, m_bytesTotal + m_bytesCurrentReceived);
+}
+
+void DownLoadManager::onReadyRead()
+{
+    if (m_stopped)
+        return;
+    if (!writeAvailable()) {
+        closeDownload();
+        emit signalDownloadError();
+    }
+}
+
+bool DownLoadManager::replyStatusAccepted() const
+{
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (isHttp(m_url))
+        return status >= 200 && status < 300;
+    return status == 0;
+}
+
+bool DownLoadManager::writeAvailable()
+{
+    if (!m_reply)
+        return true;
+    // An error page is never stored: it would be renamed onto a program or
+    // resumed into a real file.
+    if (!replyStatusAccepted()) {
+        m_reply->readAll();
+        return true;
+    }
+    if (m_reply->bytesAvailable() <= 0)
+        return true;
+
+    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Append;
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const bool restartsFile = !m_bodyStarted && m_bytesCurrentReceived > 0 && status != HttpPartialContent;
+    // A server that ignores the Range header sends the whole file again.
+    if (restartsFile)
+        mode = QIODevice::WriteOnly | QIODevice::Truncate;
+
+    QFile file(m_fileName);
+    if (!file.open(mode))
+        return true; // the data stays in the reply until the next notification
+    if (restartsFile)
+        m_bytesCurrentReceived = 0;
+    m_bodyStarted = true;
+    const QByteArray data = m_reply->readAll();
+    if (file.write(data) != data.size()) {
+        fail(Failure::FileWrite,
+            QStringLiteral("cannot write ") + m_fileName + QStringLiteral(": ") + file.errorString());
+        return false;
+    }
+    return true;
+}
+
+void DownLoadManager::onFinished()
+{
+    if (!m_reply)
+        return;
+    m_stopped = true;
+    QNetworkReply* reply = m_reply;
+    const int statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+
+    if (reply->error() != QNetworkReply::NoError) {
+        qDebug() << "__________" << reply->errorString();
+        return;
+    }
+    if (!replyStatusAccepted()) {
+        fail(Failure::HttpStatus, QStringLiteral("HTTP %1").arg(statusCode));
+        closeDownload();
+        emit signalDownloadError();
+        return;
+    }
+    // Data the last ready-read notification could not store.
+    m_stopped = false;
+    const bool written = writeAvailable();
+    m_stopped = true;
+    if (!written) {
+        closeDownload();
+        emit signalDownloadError();
+        return;
+    }
+
+    if (!QFile::exists(m_fileName)) {
+        fail(Failure::FileWrite, QStringLiteral("nothing received for ") + m_url.toString());
+        emit signalDownloadError();
+        return;
+    }
+    const QString finalName = m_fileName.left(m_fileName.lastIndexOf(TmpSuffix));
+    if (QFile::exists(finalName))
+        QFile::remove(finalName);
+    if (!QFile::rename(m_fileName, finalName)) {
+        // The temporary file is kept: the older copy could not be replaced,
+        // perhaps because it is in use.
+        fail(Failure::FileWrite,
+            QStringLiteral("cannot rename ") + m_fileName + QStringLiteral(" to ") + finalName);
+        emit signalDownloadError();
+        return;
+    }
+    emit signalReplyFinished(statusCode);
+}
+
+void DownLoadManager::onError(QNetworkReply::NetworkError code)
+{
+    const QString text = m_reply ? m_reply->errorString() : QString();
+    qDebug() << "__________" << text;
+    fail(Failure::Network, text.isEmpty() ? QStringLiteral("network error %1").arg(code) : text);
+    closeDownload();
+    emit signalDownloadError();
+}
+
+void DownLoadManager::fail(Failure failure, const QString& detail)
+{
+    m_failure = failure;
+    m_errorString = detail;
+    qDebug() << "__________" << detail;
+}
+
+void DownLoadManager::stopWork()
+{
+    m_stopped = true;
+    if (!m_reply)
+        return;
+    disconnect(m_reply, nullptr, this, nullptr);
+    m_reply->abort();
+    m_reply->deleteLater();
+    m_reply = nullptr;
+}
+
+void DownLoadManager::pauseDownload()
+{
+    if (m_stopped)
+        return;
+    // Store what already arrived, then resume from the file's real length.
+    if (!writeAvailable()) {
+        closeDownload();
+        emit signalDownloadError();
+        return;
+    }
+    m_bytesCurrentReceived = QFileInfo::exists(m_fileName) ? QFileInfo(m_fileName).size() : 0;
+    stopWork();
+}
+
+void DownLoadManager::closeDownload()
+{
+    if (!m_stopped)
+        stopWork();
+    m_bytesCurrentReceived = 0;
+    m_bytesReceived = 0;
+    m_bytesTotal = 0;
+    if (!m_fileName.isEmpty() && QFile::exists(m_fileName))
+        QFile::remove(m_fileName);
+}

@@ -1,0 +1,148 @@
+#include "Updater.h"
+
+#include "DownLoadManager.h"
+#include "MessageBox.h"
+#include "ProgramLauncher.h"
+#include "UpdateText.h"
+#include "ui_Updater.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QUrl>
+
+namespace {
+// Labels are refreshed at most about three times a second.
+constexpr qint64 DisplayIntervalMs = 300;
+
+const char* const ProgressBarStyle = "QProgressBar {"
+                                     " border-image: url(:/pic/progressbar_back.png) 0 10 0 10;"
+                                     " border-width: 0 10px 0 10px;"
+                                     " border-left: 1px solid gray;"
+                                     " border-right: 1px solid gray;"
+                                     "}"
+                                     "QProgressBar::chunk {"
+                                     " border-image: url(:/pic/progressbar.png) 0 10 0 10;"
+                                     " border-width: 0 10px 0 10px;"
+                                     "}";
+} // namespace
+
+Updater::Updater(QWidget* parent)
+    : QDialog(parent)
+    , m_ui(new Ui::Updater)
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+
+    readUpdateList();
+
+    m_ui->progressBar->setValue(0);
+    m_ui->progressBar->setStyleSheet(QString::fromLatin1(ProgressBarStyle));
+
+    if (m_urlList.isEmpty())
+        return;
+    showProgramPosition();
+    m_programName = UpdateText::safeFileName(QUrl(m_urlList.first()));
+    startDownload(m_urlList.first());
+}
+
+Updater::~Updater() = default;
+
+void Updater::readUpdateList()
+{
+    QFile file(QStringLiteral("update.ini"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    m_urlList << UpdateText::parseUpdateList(QString::fromUtf8(file.readAll()));
+}
+
+void Updater::showProgramPosition()
+{
+    m_ui->label_prog->setText(QStringLiteral("%1/%2").arg(m_index + 1).arg(m_urlList.size()));
+}
+
+void Updater::startDownload(const QString& address)
+{
+    m_url = address;
+    if (!m_downloadManager) {
+        qDebug() << "m_downloadManager == NULL";
+        m_downloadManager = new DownLoadManager(this);
+        connect(
+            m_downloadManager, &DownLoadManager::signalDownloadProcess, this, &Updater::onDownloadProcess);
+        connect(m_downloadManager, &DownLoadManager::signalReplyFinished, this, &Updater::onReplyFinished);
+        connect(m_downloadManager, &DownLoadManager::signalDownloadError, this, &Updater::onDownloadError);
+    }
+    if (m_downloadManager->downloadUrl() != address)
+        m_downloadManager->resetCounters();
+    m_downloadManager->setResumeEnabled(true);
+
+    // Status first: a refused address reports its error from within downloadFile.
+    m_timer.start();
+    m_timeInterval = 0;
+    m_ui->labelStatus->setStyleSheet(QString());
+    m_ui->labelStatus->setText(tr("正在下载"));
+    m_downloadManager->downloadFile(address, UpdateText::localFileName(address));
+}
+
+void Updater::onDownloadProcess(qint64 bytesReceived, qint64 bytesTotal)
+{
+    m_ui->progressBar->setMaximum(static_cast<int>(bytesTotal));
+    m_ui->progressBar->setValue(static_cast<int>(bytesReceived));
+
+    m_receivedSinceUpdate += bytesReceived - m_lastReceived;
+    m_lastReceived = bytesReceived;
+
+    const qint64 elapsed = m_timer.elapsed();
+    const qint64 interval = elapsed - m_timeInterval;
+    if (interval <= DisplayIntervalMs)
+        return;
+
+    const qint64 speed = m_receivedSinceUpdate * 1000 / interval;
+    m_ui->labelSpeed->setText(UpdateText::formatSize(speed, true));
+    m_ui->labelRemainTime->setText(
+        UpdateText::formatDuration(UpdateText::remainingSeconds(bytesTotal - bytesReceived, speed)));
+    m_ui->labelCurrentDownload->setText(UpdateText::formatSize(m_lastReceived, false));
+    m_ui->labelFileSize->setText(UpdateText::formatSize(bytesTotal, false));
+
+    m_receivedSinceUpdate = 0;
+    m_timeInterval = static_cast<int>(elapsed);
+}
+
+void Updater::onReplyFinished(int statusCode)
+{
+    qDebug() << statusCode;
+    ++m_index;
+    if (m_index < m_urlList.size()) {
+        showProgramPosition();
+        startDownload(m_urlList.at(m_index));
+        return;
+    }
+    startProgram(m_programName);
+}
+
+void Updater::onDownloadError()
+{
+    // The sequence stops here; the operator reads the reason and closes the window.
+    const QString detail = m_downloadManager->errorString();
+    m_ui->labelStatus->setStyleSheet(QStringLiteral("color:red;"));
+    if (m_downloadManager->failure() == DownLoadManager::Failure::AddressRefused)
+        m_ui->labelStatus->setText(tr("下载地址无效：%1").arg(m_url));
+    else
+        m_ui->labelStatus->setText(tr("下载失败：%1").arg(detail));
+}
+
+void Updater::startProgram(const QString& fileName)
+{
+#ifndef Q_OS_WIN
+    // A downloaded file arrives without the execute permission.
+    if (!fileName.isEmpty() && QFile::exists(fileName)) {
+        QFile::setPermissions(fileName,
+            QFile::permissions(fileName) | QFileDevice::ExeOwner | QFileDevice::ExeGroup
+                | QFileDevice::ExeOther);
+    }
+#endif
+    if (!ProgramLauncher::start(fileName)) {
+        MessageBox::warning(this, tr("警告信息"),
+            tr("启动主程序错误!\n可能主程序不存在或者被破坏!\n解决办法：重新安装程序!"));
+    }
+    close();
+}

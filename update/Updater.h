@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QScopedPointer>
+#include <QStringList>
+
+class DownLoadManager;
+
+namespace Ui {
+class Updater;
+}
+
+// The second program's window: downloads every address of update.ini in turn,
+// then starts the program named by the first address and closes.
+class Updater : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(Updater)
+
+public:
+    explicit Updater(QWidget* parent = nullptr);
+    ~Updater() override;
+
+    // Zero when update.ini is missing or lists nothing: the program then ends
+    // without showing the window.
+    int addressCount() const { return m_urlList.size(); }
+    QString programName() const { return m_programName; }
+
+    void startDownload(const QString& address);
+    void readUpdateList();
+    void startProgram(const QString& fileName);
+
+public slots:
+    void onDownloadProcess(qint64 bytesReceived, qint64 bytesTotal);
+    void onReplyFinished(int statusCode);
+
+private:
+    void onDownloadError();
+    void showProgramPosition();
+
+    const QScopedPointer<Ui::Updater> m_ui;
+    QString m_url;
+    DownLoadManager* m_downloadManager = nullptr;
+    int m_timeInterval = 0;
+    qint64 m_lastReceived = 0;
+    qint64 m_receivedSinceUpdate = 0;
+    QElapsedTimer m_timer;
+    QStringList m_urlList;
+    QString m_programName;
+    int m_index = 0;
+};

@@ -1,0 +1,68 @@
+#include "VersionCheck.h"
+
+#include "DownLoadManager.h"
+#include "ProgramLauncher.h"
+#include "UpdateText.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+VersionCheck::VersionCheck(QObject* parent)
+    : QObject(parent)
+    , m_baseUrl(QStringLiteral(UPDATE_BASE_URL))
+{
+}
+
+void VersionCheck::setBaseUrl(const QString& baseUrl)
+{
+    m_baseUrl = baseUrl;
+}
+
+void VersionCheck::start()
+{
+    fetch(m_baseUrl + QStringLiteral("/Veloka/ver.ini"));
+}
+
+void VersionCheck::fetch(const QString& address)
+{
+    if (!m_downloadManager) {
+        qDebug() << "m_downloadManager == NULL";
+        m_downloadManager = new DownLoadManager(this);
+        connect(
+            m_downloadManager, &DownLoadManager::signalReplyFinished, this, &VersionCheck::onReplyFinished);
+    }
+    m_downloadManager->downloadFile(address, UpdateText::localFileName(address));
+}
+
+void VersionCheck::onReplyFinished(int statusCode)
+{
+    qDebug() << statusCode;
+    ++m_finishedCount;
+    if (m_finishedCount == 1) {
+        // The manager reports only files that arrived whole with a success
+        // status, so this is this run's ver.ini, never one left by an earlier run.
+        QFile file(QStringLiteral("ver.ini"));
+        if (file.open(QIODevice::ReadOnly))
+            m_verIni = file.readAll();
+        fetch(m_baseUrl + QStringLiteral("/Veloka/update.ini"));
+    } else if (m_finishedCount == 2) {
+        qDebug() << m_verIni;
+        if (isNewerVersion(m_verIni, VERSION_NUMBER))
+            emit updateAvailable(ProgramLauncher::updaterProgramName());
+    }
+    emit replyFinished(statusCode);
+}
+
+bool VersionCheck::isNewerVersion(const QByteArray& verIni, int ownVersion)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(verIni);
+    if (!document.isObject())
+        return false;
+    const QJsonValue ver = document.object().value(QStringLiteral("ver"));
+    if (!ver.isDouble())
+        return false;
+    // The integral part decides: 20.9 is still version 20.
+    return ver.toDouble() >= static_cast<double>(ownVersion) + 1.0;
+}

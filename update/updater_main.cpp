@@ -1,0 +1,13 @@
+#include "Updater.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    Updater window;
+    if (window.addressCount() == 0)
+        return 0;
+    window.show();
+    return app.exec();
+}
