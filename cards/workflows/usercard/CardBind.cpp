@@ -1,0 +1,53 @@
+#include "CardBind.h"
+
+#include "BindBlock.h"
+#include "CardCrypto.h"
+#include "UserStore.h"
+
+CardBind::CardBind(const UserCardStation& station)
+    : m_station(station)
+{
+}
+
+BindResult CardBind::bind(quint32 post, quint8 port)
+{
+    BindResult result;
+    if (m_station.sector() == 0) {
+        result.outcome = BindResult::SectorZero;
+        return result;
+    }
+    SectorKey key;
+    if (!m_station.userKey(key)) {
+        result.outcome = BindResult::BadUserKey;
+        return result;
+    }
+    CardReader& reader = *m_station.reader;
+    reader.sendPreamble();
+    QByteArray block;
+    result.code = reader.readBlocks(m_station.block(0), 1, key, result.id, block);
+    if (result.code != ReaderResult::Ok) {
+        result.outcome = BindResult::ReadFailed;
+        return result;
+    }
+
+    result.post = post;
+    result.port = post == 0 ? 0 : port;
+    quint32 id = 0;
+    result.code = reader.writeBlocks(m_station.block(0), 1, key, id, makeBindBlock(post, result.port));
+    if (result.code != ReaderResult::Ok) {
+        result.outcome = BindResult::WriteFailed;
+        return result;
+    }
+
+    const UserLookup holder = findUserByCard(cardNumber(result.id));
+    if (holder.status == LookupStatus::NotFound) {
+        result.outcome = BindResult::NotRegistered;
+        return result;
+    }
+    if (!holder.found() || !setUserBinding(holder.row.id, result.post, result.port)) {
+        result.outcome = BindResult::StoreFailed;
+        return result;
+    }
+    result.outcome = post == 0 ? BindResult::Unbound : BindResult::Bound;
+    return result;
+}

@@ -1,0 +1,98 @@
+#include "CardIssue.h"
+
+#include "CardCrypto.h"
+#include "CardImage.h"
+
+#include <QDebug>
+
+CardIssue::CardIssue(const UserCardStation& station)
+    : m_station(station)
+{
+}
+
+IssueResult CardIssue::issueOnReader(const CardOwner& owner)
+{
+    IssueResult result;
+    if (owner.name.isEmpty()) {
+        result.outcome = IssueResult::NameMissing;
+        return result;
+    }
+    SectorKey key;
+    if (!m_station.userKey(key)) {
+        result.outcome = IssueResult::BadUserKey;
+        return result;
+    }
+    quint32 id = 0;
+    result.code = m_station.reader->readCardId(id);
+    if (result.code != ReaderResult::Ok) {
+        result.outcome = IssueResult::NoCard;
+        return result;
+    }
+    return issueCard(id, owner);
+}
+
+IssueResult CardIssue::issueCard(quint32 id, const CardOwner& owner)
+{
+    IssueResult result;
+    result.id = id;
+    SectorKey userKey;
+    if (!m_station.userKey(userKey)) {
+        result.outcome = IssueResult::BadUserKey;
+        return result;
+    }
+    m_station.reader->sendPreamble();
+    const QByteArray image = makeCardImage(0, id, 0);
+
+    // A returned card carries the spare-card key, a blank one the transport key.
+    bool issued = writeAndRekey(BuiltinKeys::SpareCard, userKey, image, id, result);
+    if (result.keyUsed == IssueResult::NoKey)
+        issued = writeAndRekey(BuiltinKeys::Transport, userKey, image, id, result);
+    if (!issued) {
+        result.outcome = IssueResult::Failed;
+        return result;
+    }
+    result.outcome = IssueResult::Issued;
+    result.code = ReaderResult::Ok;
+    result.ownerSave = saveOwner(id, owner);
+    return result;
+}
+
+// True when the card ends up with the image under the user key. keyUsed is set
+// once the image was written with `from`, so a failed key change is not
+// followed by a second attempt with the other key.
+bool CardIssue::writeAndRekey(
+    const SectorKey& from, const SectorKey& userKey, const QByteArray& image, quint32 id, IssueResult& result)
+{
+    CardReader& reader = *m_station.reader;
+    result.code = reader.writeSectorVerified(m_station.sector(), from, image);
+    if (result.code != ReaderResult::Ok)
+        return false;
+    result.keyUsed = from == BuiltinKeys::SpareCard ? IssueResult::SpareCardKey : IssueResult::TransportKey;
+    result.code = reader.changeSectorKey(m_station.sector(), from, userKey);
+    if (result.code == ReaderResult::Ok)
+        return true;
+    // The trailer write may have gone through with its answer lost: a card
+    // that reads back under the user key with the fresh image is issued.
+    quint32 readId = 0;
+    QByteArray blocks;
+    if (reader.readBlocks(m_station.block(1), 2, userKey, readId, blocks) != ReaderResult::Ok || readId != id)
+        return false;
+    const CardImageCheck check
+        = checkCardImage(blocks.mid(16, 16), blocks.mid(0, 16), id, m_station.limitMoney());
+    return check.outcome == CardImageCheck::Accepted && blocks.mid(16, 16) == image;
+}
+
+OwnerSave CardIssue::saveOwner(quint32 id, const CardOwner& owner)
+{
+    UserRow row;
+    row.cardnum = cardNumber(id);
+    row.name = owner.name;
+    row.addr = owner.addr;
+    row.phone = owner.phone;
+    row.carnum = owner.carnum;
+    row.note = owner.note;
+    row.date = UserCardStation::now();
+    row.manager = m_station.session.managerName;
+    row.sn = m_station.session.readerSerial;
+    return saveCardOwner(row);
+}

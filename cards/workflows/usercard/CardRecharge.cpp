@@ -1,0 +1,151 @@
+#include "CardRecharge.h"
+
+#include "CardCrypto.h"
+#include "CardImage.h"
+#include "RecordStore.h"
+#include "UserStore.h"
+
+#include <QDebug>
+
+CardRecharge::CardRecharge(const UserCardStation& station)
+    : m_station(station)
+{
+}
+
+RechargeResult CardRecharge::recharge(quint32 expectedId, quint32 yuan)
+{
+    RechargeResult result;
+    result.amount = yuan * 100;
+    SectorKey key;
+    if (!m_station.userKey(key)) {
+        result.outcome = RechargeResult::BadUserKey;
+        return result;
+    }
+    CardReader& reader = *m_station.reader;
+    const bool share = m_station.readerInfo.isShareMode();
+
+    if (share) {
+        ReaderRemain remain;
+        result.code = reader.readDevRemain(remain);
+        if (result.code != ReaderResult::Ok) {
+            result.outcome = RechargeResult::ReaderBalanceUnread;
+            return result;
+        }
+        result.readerBalance = remain.balance();
+        qDebug() << "remain:" << result.readerBalance;
+        if (result.readerBalance < result.amount) {
+            result.outcome = RechargeResult::ReaderBalanceShort;
+            return result;
+        }
+    }
+
+    reader.sendPreamble();
+    QByteArray blocks;
+    result.code = reader.readBlocks(m_station.block(1), 2, key, result.id, blocks);
+    if (result.code != ReaderResult::Ok) {
+        result.outcome = RechargeResult::ReadFailed;
+        return result;
+    }
+    if (result.id != expectedId) {
+        result.outcome = RechargeResult::WrongCard;
+        return result;
+    }
+    const CardImageCheck check
+        = checkCardImage(blocks.mid(16, 16), blocks.mid(0, 16), result.id, m_station.limitMoney());
+    switch (check.outcome) {
+    case CardImageCheck::Invalid:
+        result.outcome = RechargeResult::InvalidCard;
+        return result;
+    case CardImageCheck::IdMismatch:
+        result.outcome = RechargeResult::IdMismatch;
+        return result;
+    case CardImageCheck::BalanceAboveLimit:
+        result.outcome = RechargeResult::BalanceInvalid;
+        return result;
+    case CardImageCheck::Accepted:
+        break;
+    }
+
+    result.oldBalance = check.image.balance;
+    const quint64 newBalance = quint64(result.oldBalance) + result.amount;
+    if (newBalance > m_station.limitMoney()) {
+        result.outcome = RechargeResult::OverLimit;
+        return result;
+    }
+    result.newBalance = quint32(newBalance);
+
+    const QByteArray image = makeCardImage(result.newBalance, result.id, check.image.reserved);
+    result.code = reader.writeSectorVerified(m_station.sector(), key, image);
+    if (result.code != ReaderResult::Ok) {
+        result.outcome = confirmWrite(key, result);
+        if (result.outcome != RechargeResult::Recharged)
+            return result;
+    }
+    result.outcome = RechargeResult::Recharged;
+    result.code = ReaderResult::Ok;
+
+    if (share)
+        deduct(result);
+    result.recordSaved = saveRecord(result);
+    return result;
+}
+
+// writeSectorVerified gives up on block 1 after block 2 already took the new
+// image, and a verify read can fail after the write went through. The card is
+// read back so that a credited card is never reported as unchanged.
+RechargeResult::Outcome CardRecharge::confirmWrite(const SectorKey& key, const RechargeResult& result)
+{
+    CardReader& reader = *m_station.reader;
+    quint32 id = 0;
+    QByteArray blocks;
+    if (reader.readBlocks(m_station.block(1), 2, key, id, blocks) != ReaderResult::Ok || id != result.id)
+        return RechargeResult::WriteUncertain;
+    const CardImageCheck check
+        = checkCardImage(blocks.mid(16, 16), blocks.mid(0, 16), id, m_station.limitMoney());
+    if (check.outcome != CardImageCheck::Accepted)
+        return RechargeResult::WriteUncertain;
+    if (check.image.balance == result.newBalance)
+        return RechargeResult::Recharged;
+    if (check.image.balance == result.oldBalance)
+        return RechargeResult::WriteFailed;
+    return RechargeResult::WriteUncertain;
+}
+
+// A deduction whose answer was lost may still have been booked: the reader
+// balance is read again and compared with the one read before.
+void CardRecharge::deduct(RechargeResult& result)
+{
+    CardReader& reader = *m_station.reader;
+    const int code = reader.deductDevRemain(ReaderRecords::deductRecord(result.amount));
+    if (code == ReaderResult::Ok) {
+        result.deduction = RechargeResult::Deducted;
+        return;
+    }
+    qDebug() << "deductDevRemain:" << code;
+    ReaderRemain remain;
+    const bool booked = reader.readDevRemain(remain) == ReaderResult::Ok
+        && quint64(remain.balance()) + result.amount == result.readerBalance;
+    result.deduction = booked ? RechargeResult::Deducted : RechargeResult::DeductFailed;
+}
+
+bool CardRecharge::saveRecord(const RechargeResult& result)
+{
+    const quint32 cardnum = cardNumber(result.id);
+    const UserLookup holder = findUserByCard(cardnum);
+    RechargeRow row;
+    row.cardnum = cardnum;
+    if (holder.found()) {
+        row.name = holder.row.name;
+        row.addr = holder.row.addr;
+        row.phone = holder.row.phone;
+        row.carnum = holder.row.carnum;
+        row.note = holder.row.note;
+    }
+    row.date = UserCardStation::now();
+    row.manager = m_station.session.managerName;
+    row.pay = moneyText(result.amount);
+    row.payOld = moneyText(result.oldBalance);
+    row.payNew = moneyText(result.newBalance);
+    row.sn = m_station.session.readerSerial;
+    return insertRechargeRow(row);
+}

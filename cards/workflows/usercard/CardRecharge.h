@@ -1,0 +1,61 @@
+#pragma once
+
+#include "UserCardStation.h"
+
+// Topping up a user card, paid from the reader balance in share mode, with a
+// record row.
+struct RechargeResult
+{
+    enum Outcome {
+        Recharged, // the card carries the new balance (see deduction and recordSaved)
+        BadUserKey, // usr_key is not twelve hex digits; nothing was touched
+        ReaderBalanceUnread, // share mode: readDevRemain failed (code); nothing was touched
+        ReaderBalanceShort, // share mode: the reader cannot cover the amount
+        ReadFailed, // the card read failed (code)
+        WrongCard, // another card than the one read before
+        InvalidCard, // neither copy of the image is intact
+        IdMismatch, // the image belongs to another card
+        BalanceInvalid, // the card already holds more than limit_money
+        OverLimit, // the new balance would exceed limit_money
+        WriteFailed, // the card still holds the old balance
+        WriteUncertain, // the write failed and the card could not be read back:
+                        // it may hold the old or the new balance
+    };
+    enum Deduction {
+        NoDeduction, // sale mode, or no recharge
+        Deducted,
+        DeductFailed, // the card was credited but the reader kept the amount
+    };
+
+    Outcome outcome = ReadFailed;
+    int code = 0; // reader result of the failing step
+    quint32 id = 0;
+    quint32 amount = 0; // fen
+    quint32 oldBalance = 0;
+    quint32 newBalance = 0;
+    quint32 readerBalance = 0; // share mode, as read before the recharge
+    Deduction deduction = NoDeduction;
+    bool recordSaved = false;
+
+    // Refusals before the card was touched leave the earlier read usable.
+    bool consumesRead() const
+    {
+        return outcome != BadUserKey && outcome != ReaderBalanceUnread && outcome != ReaderBalanceShort;
+    }
+};
+
+class CardRecharge
+{
+public:
+    explicit CardRecharge(const UserCardStation& station);
+    // Adds yuan whole yuan to the card with id expectedId.
+    RechargeResult recharge(quint32 expectedId, quint32 yuan);
+
+private:
+    // After a failed write: which balance the card holds now.
+    RechargeResult::Outcome confirmWrite(const SectorKey& key, const RechargeResult& result);
+    void deduct(RechargeResult& result);
+    bool saveRecord(const RechargeResult& result);
+
+    UserCardStation m_station;
+};

@@ -1,0 +1,154 @@
+#include "CardReturn.h"
+
+#include "CardCrypto.h"
+#include "CardImage.h"
+#include "RecordStore.h"
+#include "UserStore.h"
+
+#include <QDebug>
+
+namespace {
+// Sectors of a setting card that carry the setting-card key.
+constexpr quint8 SettingSectors[] = { 0, 1, 2 };
+constexpr quint8 SettingFirstBlock = 4;
+constexpr int WipedBlocks = 3;
+} // namespace
+
+CardReturn::CardReturn(const UserCardStation& station)
+    : m_station(station)
+{
+}
+
+ReturnResult CardReturn::returnCard()
+{
+    ReturnResult result;
+    SectorKey userKey;
+    if (!m_station.userKey(userKey)) {
+        result.outcome = ReturnResult::BadUserKey;
+        return result;
+    }
+    CardReader& reader = *m_station.reader;
+    reader.sendPreamble();
+    QByteArray blocks;
+    result.code = reader.readBlocks(m_station.block(1), 2, userKey, result.id, blocks);
+    qDebug() << "m_card->read:" << result.code;
+    if (result.code != ReaderResult::Ok)
+        return returnSettingCard();
+
+    qDebug() << "card_read==0";
+    const CardImageCheck check
+        = checkCardImage(blocks.mid(16, 16), blocks.mid(0, 16), result.id, m_station.limitMoney());
+    switch (check.outcome) {
+    case CardImageCheck::Invalid:
+        qDebug() << "crc!=pDat->crc";
+        result.outcome = ReturnResult::InvalidCard;
+        return result;
+    case CardImageCheck::IdMismatch:
+        qDebug() << "id!=pDat->id";
+        result.outcome = ReturnResult::IdMismatch;
+        return result;
+    case CardImageCheck::BalanceAboveLimit:
+        result.outcome = ReturnResult::BalanceInvalid;
+        return result;
+    case CardImageCheck::Accepted:
+        break;
+    }
+    result.amount = check.image.balance;
+
+    result.code = reader.changeSectorKey(m_station.sector(), userKey, BuiltinKeys::SpareCard);
+    if (result.code != ReaderResult::Ok) {
+        result.outcome = confirmKeyChange(userKey, result.id);
+        if (result.outcome != ReturnResult::Returned)
+            return result;
+    }
+    result.outcome = ReturnResult::Returned;
+    result.code = ReaderResult::Ok;
+
+    if (m_station.readerInfo.isShareMode())
+        refund(result);
+    saveRecord(result);
+
+    quint32 id = 0;
+    result.wiped = reader.writeBlocks(m_station.block(0), WipedBlocks, BuiltinKeys::SpareCard, id,
+                       QByteArray(16 * WipedBlocks, '\0'))
+        == ReaderResult::Ok;
+    return result;
+}
+
+// Only sector 2 decides: sectors 0 and 1 may already carry the spare-card key
+// from an earlier, interrupted return.
+ReturnResult CardReturn::returnSettingCard()
+{
+    ReturnResult result;
+    CardReader& reader = *m_station.reader;
+    QByteArray blocks;
+    result.code = reader.readBlocks(SettingFirstBlock, 2, BuiltinKeys::SettingCard, result.id, blocks);
+    if (result.code != ReaderResult::Ok) {
+        result.outcome = ReturnResult::WrongKey;
+        return result;
+    }
+    for (quint8 sector : SettingSectors)
+        result.code = reader.changeSectorKey(sector, BuiltinKeys::SettingCard, BuiltinKeys::SpareCard);
+    result.outcome = result.code == ReaderResult::Ok ? ReturnResult::SettingCardReturned
+                                                     : ReturnResult::SettingCardFailed;
+    return result;
+}
+
+// The trailer write may have gone through with its answer lost. The card is
+// then read under either key to find out which one it carries, so that its
+// money is neither refunded while it stays on the card nor left behind unseen.
+ReturnResult::Outcome CardReturn::confirmKeyChange(const SectorKey& userKey, quint32 id)
+{
+    CardReader& reader = *m_station.reader;
+    quint32 readId = 0;
+    QByteArray blocks;
+    if (reader.readBlocks(m_station.block(1), 2, BuiltinKeys::SpareCard, readId, blocks) == ReaderResult::Ok
+        && readId == id)
+        return ReturnResult::Returned;
+    if (reader.readBlocks(m_station.block(1), 2, userKey, readId, blocks) == ReaderResult::Ok && readId == id)
+        return ReturnResult::KeyChangeFailed;
+    return ReturnResult::KeyChangeUncertain;
+}
+
+// As with the deduction, a refund whose answer was lost may have been booked:
+// the reader balance before and after tells.
+void CardReturn::refund(ReturnResult& result)
+{
+    CardReader& reader = *m_station.reader;
+    ReaderRemain before;
+    const bool knowBefore = reader.readDevRemain(before) == ReaderResult::Ok;
+    const int code
+        = reader.refundDevRemain(ReaderRecords::refundRecord(result.amount, m_station.readerInfo.serial()));
+    if (code == ReaderResult::Ok) {
+        result.refund = ReturnResult::Refunded;
+        return;
+    }
+    qDebug() << "refundDevRemain:" << code;
+    ReaderRemain after;
+    const bool booked = knowBefore && reader.readDevRemain(after) == ReaderResult::Ok
+        && quint64(before.balance()) + result.amount == after.balance();
+    result.refund = booked ? ReturnResult::Refunded : ReturnResult::RefundFailed;
+}
+
+// Written also when the holder is unknown, with empty holder texts: money that
+// leaves a card is always on record.
+void CardReturn::saveRecord(ReturnResult& result)
+{
+    const quint32 cardnum = cardNumber(result.id);
+    const UserLookup holder = findUserByCard(cardnum);
+    result.holderFound = holder.found();
+    ReturnRow row;
+    row.cardnum = cardnum;
+    if (holder.found()) {
+        row.name = holder.row.name;
+        row.addr = holder.row.addr;
+        row.phone = holder.row.phone;
+        row.carnum = holder.row.carnum;
+        row.note = holder.row.note;
+    }
+    row.date = UserCardStation::now();
+    row.manager = m_station.session.managerName;
+    row.pay = moneyText(result.amount);
+    row.sn = m_station.session.readerSerial;
+    result.recordSaved = insertReturnRow(row);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "UserCardStation.h"
+
+// Taking a card back: the whole balance is refunded (to the reader in share
+// mode), the sector gets the spare-card key, a backcard row is written and the
+// sector's data blocks are wiped. A setting card laid on the reader is handed
+// back to the spare-card key instead.
+struct ReturnResult
+{
+    enum Outcome {
+        Returned,
+        BadUserKey, // usr_key is not twelve hex digits; nothing was touched
+        WrongKey, // neither a user card nor a setting card: "密码错误"
+        SettingCardReturned,
+        SettingCardFailed, // sector 2 of the setting card kept its key
+        InvalidCard,
+        IdMismatch,
+        BalanceInvalid,
+        KeyChangeFailed, // the card still carries the user key and its money
+        KeyChangeUncertain, // the key change failed and the card could not be read
+                            // back: its money may be locked under the spare-card key
+    };
+    enum Refund {
+        NoRefund, // sale mode, or nothing returned
+        Refunded,
+        RefundFailed, // the reader balance did not get the amount back
+    };
+
+    Outcome outcome = WrongKey;
+    int code = 0;
+    quint32 id = 0;
+    quint32 amount = 0; // fen, the whole card balance
+    Refund refund = NoRefund;
+    bool recordSaved = false;
+    bool holderFound = false;
+    bool wiped = false; // blocks 0 to 2 were zeroed
+};
+
+class CardReturn
+{
+public:
+    explicit CardReturn(const UserCardStation& station);
+    ReturnResult returnCard();
+
+private:
+    ReturnResult returnSettingCard();
+    // After a failed key change: did the trailer take the spare-card key?
+    ReturnResult::Outcome confirmKeyChange(const SectorKey& userKey, quint32 id);
+    void refund(ReturnResult& result);
+    void saveRecord(ReturnResult& result);
+
+    UserCardStation m_station;
+};
