@@ -60,4 +60,15 @@ Main program not existed or destroied.
 Solution: Re-install the program.</translation>
     </message>
 </context>
+<context>
+    <name>MsgBox</name>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>Confirm</translation>
+    </message>
+</context>
 </TS>
