@@ -160,9 +160,9 @@ Counters counters();
 void resetCounters();
 
 // --- Charge files ---------------------------------------------------------
-// The 32 bytes of a charge file for the reader with `serial`: block 1 holds
-// amount (u32 @0), serial (u16 @4), version (u16 @6), zeros, cardCrc32 of
-// bytes 0..11 (@12), encrypted with the charge-file key; block 2 is random.
+// The 32 bytes of a charge file for the reader with `serial`: the first block
+// holds amount (u32 @0), serial (u16 @4) and version (u16 @6), encrypted with
+// the charge-file key; the second block is random.
 QByteArray makeChargeFile(quint32 amountFen, quint16 serial, quint16 version);
 
 } // namespace VirtualReader
