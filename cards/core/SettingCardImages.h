@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
-
 #include <array>
 
 // Plain (unencrypted, unchecked) images of the cards that configure charging
@@ -17,8 +16,14 @@ inline constexpr quint8 BikeParam = 0x22;
 inline constexpr quint8 CarSetting = 0x23;
 inline constexpr quint8 CarTariff = 0x24;
 inline constexpr quint8 CarParam = 0x25;
-inline constexpr quint8 Blacklist = 0x31;
 } // namespace SpecialCardType
+
+// Keys sit in the images as six plain bytes; the form shows them as hex text.
+namespace SpecialCardKey {
+// Writes the six bytes of a valid key text at p; an invalid text gives zeros.
+void put(quint8* p, const QString& text);
+QString text(const QByteArray& image, int offset);
+} // namespace SpecialCardKey
 
 // Charging modes of the bike setting card, in the order of the mode combo box.
 // The card stores a code that skips 2; the fixed-fee mode keeps its rates in
@@ -37,9 +42,11 @@ inline constexpr int MaxFixedFeeMinutes = 65535 / 60;
 } // namespace BikeMode
 
 inline constexpr int BikeLevels = 8;
-inline constexpr std::array<quint16, BikeLevels> BikeDefaultPowers = {120, 220, 350, 500, 700, 1000, 1500, 2000};
-inline constexpr std::array<quint16, BikeLevels> BikeDefaultFenRates = {20, 25, 30, 40, 50, 80, 100, 150};
-inline constexpr std::array<quint16, BikeLevels> BikeDefaultMinuteRates = {300, 240, 180, 150, 120, 90, 60, 30};
+inline constexpr std::array<quint16, BikeLevels> BikeDefaultPowers
+    = { 120, 220, 350, 500, 700, 1000, 1500, 2000 };
+inline constexpr std::array<quint16, BikeLevels> BikeDefaultFenRates = { 20, 25, 30, 40, 50, 80, 100, 150 };
+inline constexpr std::array<quint16, BikeLevels> BikeDefaultMinuteRates
+    = { 300, 240, 180, 150, 120, 90, 60, 30 };
 
 // The bike setting card as the operator sets it: hours, yuan, and rates in the
 // unit shown (fen, or minutes in the fixed-fee mode). Keys are kept as typed;
@@ -110,26 +117,26 @@ QByteArray readerCardParam(const BikeSettingValues& values);
 
 struct BikeParamValues
 {
-    quint8 plugInPower = 40;       // W
-    quint8 pullOutPower = 3;       // 0.1 W
+    quint8 plugInPower = 40; // W
+    quint8 pullOutPower = 3; // 0.1 W
     quint8 floatPercent = 20;
-    quint8 plugInCheckTime = 40;   // s
-    quint8 pullOutPowerTime = 10;  // s
-    quint8 plugInPowerTime = 10;   // s
-    quint16 floatTime = 3600;      // s
+    quint8 plugInCheckTime = 40; // s
+    quint8 pullOutPowerTime = 10; // s
+    quint8 plugInPowerTime = 10; // s
+    quint16 floatTime = 3600; // s
     quint16 floatCheckTime = 1800; // s
-    quint16 overloadPower = 80;    // W
-    quint16 overloadStart = 300;   // s
-    quint16 overloadCheck = 30;    // s
-    quint8 pullOutJudgeTime = 5;   // s
-    quint8 pullOutSwitch = 0;      // 0 off, 1 on
-    quint8 autoStopSwitch = 0;     // 0 on, 1 off
-    quint8 refundSwitch = 0;       // 0 on, 1 off
-    quint8 deviceSwitch = 0;       // 0 allowed, 1 forbidden
+    quint16 overloadPower = 80; // W
+    quint16 overloadStart = 300; // s
+    quint16 overloadCheck = 30; // s
+    quint8 pullOutJudgeTime = 5; // s
+    quint8 pullOutSwitch = 0; // 0 off, 1 on
+    quint8 autoStopSwitch = 0; // 0 on, 1 off
+    quint8 refundSwitch = 0; // 0 on, 1 off
+    quint8 deviceSwitch = 0; // 0 allowed, 1 forbidden
     quint8 interferencePower = 10; // 0.1 W
-    quint16 interferenceTime = 300;   // s
+    quint16 interferenceTime = 300; // s
     quint16 floatSecondStart = 18000; // s
-    quint16 floatSecondCheck = 300;   // s
+    quint16 floatSecondCheck = 300; // s
 };
 
 namespace BikeParamImage {
