@@ -264,7 +264,8 @@ Reply execute(SimState& s, quint16 command, const QByteArray& request, bool lost
         return Reply {};
     }
     case SimCommand::ReadDevData7:
-        return Reply { SimStatus::Ok, s.data7 };
+        // The 7 bytes sit at 1..7 of the 16-byte record.
+        return Reply { SimStatus::Ok, QByteArray(1, '\0') + s.data7 };
     case SimCommand::WriteDevData7:
         s.data7 = request;
         return Reply {};
