@@ -374,7 +374,7 @@ private:
         QString text;
         QString context;
         if ((name == QLatin1String("tr") || name == QLatin1String("QT_TR_NOOP")) && is(i + 1, "(")) {
-            if (is(i - 1, ".") || is(i - 1, "->") || literal(i + 2, text) < 0)
+            if (literal(i + 2, text) < 0)
                 return;
             if (is(i - 1, "::") && i >= 2 && m_t.at(i - 2).kind == Token::Ident)
                 context = m_t.at(i - 2).text;
