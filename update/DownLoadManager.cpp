@@ -220,6 +220,13 @@ void DownLoadManager::onError(QNetworkReply::NetworkError code)
     const QString text = m_reply ? m_reply->errorString() : QString();
     qDebug() << "__________" << text;
     fail(Failure::Network, text.isEmpty() ? QStringLiteral("network error %1").arg(code) : text);
+    // The reply has already failed: release it without aborting it a second time.
+    if (m_reply) {
+        disconnect(m_reply, nullptr, this, nullptr);
+        m_reply->deleteLater();
+        m_reply = nullptr;
+    }
+    m_stopped = true;
     closeDownload();
     emit signalDownloadError();
 }

@@ -1,0 +1,167 @@
+#include "DownLoadManager.h"
+#include "ProgramLauncher.h"
+#include "TestHttpServer.h"
+#include "VersionCheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+void writeFile(const QString& name, const QByteArray& content)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QByteArray fileContent(const QString& name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class TestVersionCheck : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void updater_started_only_for_numeric_newer_version_data();
+    void updater_started_only_for_numeric_newer_version();
+    void broken_chain_never_starts_updater_data();
+    void broken_chain_never_starts_updater();
+    void unreachable_server_writes_nothing_and_stops();
+
+private:
+    QTemporaryDir* m_dir = nullptr;
+    QString m_previousDir;
+    TestHttpServer* m_server = nullptr;
+};
+
+void TestVersionCheck::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    m_previousDir = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    m_server = new TestHttpServer;
+    QVERIFY(m_server->start());
+    ProgramLauncher::setTestMode(true);
+    ProgramLauncher::clear();
+}
+
+void TestVersionCheck::cleanup()
+{
+    delete m_server;
+    QDir::setCurrent(m_previousDir);
+    delete m_dir;
+}
+
+void TestVersionCheck::updater_started_only_for_numeric_newer_version_data()
+{
+    QTest::addColumn<QByteArray>("verIni");
+    QTest::addColumn<bool>("update");
+    QTest::newRow("ver 21") << QByteArray("{\"ver\":21}") << true;
+    QTest::newRow("ver 20") << QByteArray("{\"ver\":20}") << false;
+    QTest::newRow("ver \"21\"") << QByteArray("{\"ver\":\"21\"}") << false;
+}
+
+void TestVersionCheck::updater_started_only_for_numeric_newer_version()
+{
+    QFETCH(QByteArray, verIni);
+    QFETCH(bool, update);
+    m_server->setBody("/Veloka/ver.ini", verIni);
+    m_server->setBody("/Veloka/update.ini", "http://127.0.0.1/Veloka/Veloka\n");
+
+    VersionCheck check;
+    check.setBaseUrl(m_server->url(QString()));
+    // Wired as the login window wires it.
+    connect(&check, &VersionCheck::updateAvailable, this,
+        [](const QString& program) { ProgramLauncher::start(program); });
+    QSignalSpy available(&check, &VersionCheck::updateAvailable);
+    QSignalSpy finished(&check, &VersionCheck::replyFinished);
+    check.start();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 5000);
+    QTest::qWait(50);
+
+    QCOMPARE(check.finishedCount(), 2);
+    QCOMPARE(m_server->requestCount("/Veloka/ver.ini"), 1);
+    QCOMPARE(m_server->requestCount("/Veloka/update.ini"), 1);
+    QCOMPARE(fileContent("ver.ini"), verIni);
+    QVERIFY(QFile::exists("update.ini"));
+    QCOMPARE(available.count(), update ? 1 : 0);
+    QCOMPARE(ProgramLauncher::requests().size(), update ? 1 : 0);
+    if (update) {
+        const ProgramLauncher::Request request = ProgramLauncher::requests().first();
+        QCOMPARE(request.program, QDir::toNativeSeparators(QDir::current().absoluteFilePath("Updater")));
+        QCOMPARE(request.workingDirectory, QDir::toNativeSeparators(QDir::currentPath()));
+    }
+}
+
+void TestVersionCheck::broken_chain_never_starts_updater_data()
+{
+    QTest::addColumn<int>("verStatus");
+    QTest::addColumn<int>("updateStatus");
+    QTest::addColumn<bool>("updateIniRequested");
+    // A ver.ini with 99 is left from an earlier run in every row.
+    QTest::newRow("ver.ini not found") << 404 << 200 << false;
+    QTest::newRow("ver.ini server error") << 500 << 200 << false;
+    QTest::newRow("ver.ini redirect page") << 302 << 200 << false;
+    QTest::newRow("update.ini not found") << 200 << 404 << true;
+}
+
+void TestVersionCheck::broken_chain_never_starts_updater()
+{
+    QFETCH(int, verStatus);
+    QFETCH(int, updateStatus);
+    QFETCH(bool, updateIniRequested);
+    writeFile("ver.ini", "{\"ver\":99}");
+    TestHttpServer::Route ver;
+    ver.status = verStatus;
+    ver.body = verStatus == 200 ? QByteArray("{\"ver\":21}") : QByteArray("{\"ver\":99}");
+    m_server->setRoute("/Veloka/ver.ini", ver);
+    TestHttpServer::Route list;
+    list.status = updateStatus;
+    list.body = "http://127.0.0.1/Veloka/Veloka\n";
+    m_server->setRoute("/Veloka/update.ini", list);
+
+    VersionCheck check;
+    check.setBaseUrl(m_server->url(QString()));
+    QSignalSpy available(&check, &VersionCheck::updateAvailable);
+    check.start();
+    QSignalSpy failed(check.downloadManager(), &DownLoadManager::signalDownloadError);
+    QVERIFY(failed.wait(5000));
+    QTest::qWait(100);
+
+    QCOMPARE(available.count(), 0);
+    QCOMPARE(m_server->requestCount("/Veloka/update.ini"), updateIniRequested ? 1 : 0);
+    if (verStatus != 200)
+        QCOMPARE(fileContent("ver.ini"), QByteArray("{\"ver\":99}"));
+}
+
+void TestVersionCheck::unreachable_server_writes_nothing_and_stops()
+{
+    VersionCheck check;
+    check.setBaseUrl(QStringLiteral("http://127.0.0.1:%1").arg(TestHttpServer::closedPort()));
+    QSignalSpy available(&check, &VersionCheck::updateAvailable);
+    check.start();
+    QSignalSpy failed(check.downloadManager(), &DownLoadManager::signalDownloadError);
+    QVERIFY(failed.wait(5000));
+    QTest::qWait(100);
+
+    QCOMPARE(check.finishedCount(), 0);
+    QVERIFY(!QFile::exists("ver.ini"));
+    QVERIFY(!QFile::exists("ver.ini_tmp"));
+    QVERIFY(check.downloadManager()->downloadUrl().endsWith("/Veloka/ver.ini"));
+    QVERIFY(check.downloadManager()->isStopped());
+    QCOMPARE(available.count(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestVersionCheck)
+#include "test_versioncheck.moc"
