@@ -98,7 +98,16 @@ struct hid_device_info* hid_enumerate(unsigned short vendor_id, unsigned short p
     const bool present = SimStore::modify([&](SimState& s) {
         ++s.counters.lookups;
         delay = s.delays.lookupMs;
-        return !s.unplugged && s.refuseOpens == 0;
+        if (s.unplugged)
+            return false;
+        // A device that is re-enumerating is missing from the bus; each look-up
+        // uses up one of its refusals, so a station that only looks it up
+        // again (having lost its path) still sees it come back.
+        if (s.refuseOpens > 0) {
+            --s.refuseOpens;
+            return false;
+        }
+        return true;
     });
     pause(delay);
     if (!present || !matchesIds(vendor_id, product_id))

@@ -90,8 +90,8 @@ bool setBlock(quint32 idValue, int block, const QByteArray& data16);
 // handles opened before. Replugging makes those old handles stale too.
 void setUnplugged(bool unplugged);
 bool isUnplugged();
-// The next n opens fail (as while the device re-enumerates); enumeration lists
-// no device meanwhile.
+// The next n attempts to reach the device fail, as while it re-enumerates:
+// each open and each enumeration (which then lists no device) uses up one.
 void refuseOpens(int n);
 int refusedOpensLeft();
 // Opens refused after startUpgrade's answer has been read (default 1).
