@@ -9,6 +9,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QUrl>
+#include <limits>
 
 namespace {
 // Labels are refreshed at most about three times a second.
@@ -85,8 +86,15 @@ void Updater::startDownload(const QString& address)
 
 void Updater::onDownloadProcess(qint64 bytesReceived, qint64 bytesTotal)
 {
-    m_ui->progressBar->setMaximum(static_cast<int>(bytesTotal));
-    m_ui->progressBar->setValue(static_cast<int>(bytesReceived));
+    // The bar counts in int: files beyond its range are shown in KB, and an
+    // unknown size (no length announced) as a busy bar.
+    const int shift = bytesTotal > std::numeric_limits<int>::max() ? 10 : 0;
+    if (bytesTotal > 0) {
+        m_ui->progressBar->setRange(0, static_cast<int>(bytesTotal >> shift));
+        m_ui->progressBar->setValue(static_cast<int>(qBound<qint64>(0, bytesReceived, bytesTotal) >> shift));
+    } else {
+        m_ui->progressBar->setRange(0, 0);
+    }
 
     m_receivedSinceUpdate += bytesReceived - m_lastReceived;
     m_lastReceived = bytesReceived;
