@@ -1,0 +1,54 @@
+#pragma once
+
+#include "CardWatch.h"
+#include "UserCardStation.h"
+#include "UserStore.h"
+
+#include <QDialog>
+#include <QScopedPointer>
+#include <QTimer>
+#include <optional>
+
+namespace Ui {
+class ChDialog;
+}
+
+// Query and recharge of user cards, one at a time or continuously. The card
+// work is done by CardQuery and CardRecharge; this window shows their outcomes.
+class ChDialog : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(ChDialog)
+
+public:
+    static constexpr int ContinuousIntervalMs = 500;
+
+    explicit ChDialog(QWidget* parent = nullptr);
+    ~ChDialog() override;
+
+    // Hand-over from the main menu, once after construction.
+    void setup(const StationConfig& config, CardReader* reader, const ReaderInfo& readerInfo);
+    void setup(const LoginSession& session);
+
+signals:
+    void w_close();
+
+private slots:
+    void timer_exec();
+    void on_btnMenu_Close_clicked();
+    void on_btn_read_clicked();
+    void on_btn_pay_clicked();
+    void on_check_multi_ch_toggled(bool checked);
+    void on_btn_read_devinfo_clicked();
+
+private:
+    void showTip(const QString& text, bool success);
+    void showHolder(const UserLookup& holder);
+
+    const QScopedPointer<Ui::ChDialog> m_ui;
+    UserCardStation m_station;
+    std::optional<CardWatch> m_watch;
+    quint32 m_uid = 0;
+    bool m_cardRead = false;
+    QTimer m_timer;
+};
