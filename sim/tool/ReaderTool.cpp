@@ -84,6 +84,11 @@ quint64 number(const QString& text, quint64 max, const QString& what, int base =
     return value;
 }
 
+QString idText(quint32 id)
+{
+    return QStringLiteral("%1").arg(id, 8, 16, QLatin1Char('0')).toUpper();
+}
+
 quint32 cardArgument(const Context& c)
 {
     const QStringList args = c.parser.positionalArguments();
@@ -97,7 +102,7 @@ quint32 cardArgument(const Context& c)
             QStringLiteral("a card id has 1 to 8 hexadecimal digits, not '%1'").arg(args.first()));
     const quint32 id = quint32(number(text, 0xFFFFFFFFu, QStringLiteral("card id"), 16));
     if (!VR::hasCard(id))
-        throw UsageError(QStringLiteral("no card with id %1").arg(id, 8, 16, QLatin1Char('0')).toUpper());
+        throw UsageError(QStringLiteral("no card with id %1").arg(idText(id)));
     return id;
 }
 
@@ -106,11 +111,6 @@ void noPositionals(const Context& c)
     if (!c.parser.positionalArguments().isEmpty())
         throw UsageError(
             QStringLiteral("unexpected argument '%1'").arg(c.parser.positionalArguments().first()));
-}
-
-QString idText(quint32 id)
-{
-    return QStringLiteral("%1").arg(id, 8, 16, QLatin1Char('0')).toUpper();
 }
 
 QString hexBytes(const QByteArray& bytes)
