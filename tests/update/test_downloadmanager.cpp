@@ -1,10 +1,9 @@
 #include "DownLoadManager.h"
-#include "TestHttpServer.h"
+#include "UpdateTestBed.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -16,18 +15,6 @@ QByteArray pattern(int size)
     return data;
 }
 
-QByteArray fileContent(const QString& name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& name, const QByteArray& content)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
 } // namespace
 
 class TestDownLoadManager : public QObject
@@ -50,33 +37,27 @@ private slots:
     void refused_address_writes_nothing();
 
 private:
-    QTemporaryDir* m_dir = nullptr;
-    QString m_previousDir;
+    QScopedPointer<UpdateTestBed> m_bed;
     TestHttpServer* m_server = nullptr;
 };
 
 void TestDownLoadManager::init()
 {
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-    m_previousDir = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
-    m_server = new TestHttpServer;
-    QVERIFY(m_server->start());
+    m_bed.reset(new UpdateTestBed);
+    QVERIFY(m_bed->isValid());
+    m_server = &m_bed->server();
 }
 
 void TestDownLoadManager::cleanup()
 {
-    delete m_server;
-    QDir::setCurrent(m_previousDir);
-    delete m_dir;
+    m_bed.reset();
 }
 
 void TestDownLoadManager::completed_download_replaces_final_file_and_removes_tmp()
 {
     const QByteArray body = pattern(70000);
     m_server->setBody("/Veloka/data.bin", body);
-    writeFile("data.bin", "old copy");
+    UpdateTestBed::writeFile("data.bin", "old copy");
 
     DownLoadManager manager;
     QSignalSpy finished(&manager, &DownLoadManager::signalReplyFinished);
@@ -85,7 +66,7 @@ void TestDownLoadManager::completed_download_replaces_final_file_and_removes_tmp
     QVERIFY(finished.wait(5000));
 
     QCOMPARE(finished.first().first().toInt(), 200);
-    QCOMPARE(fileContent("data.bin"), body);
+    QCOMPARE(UpdateTestBed::fileContent("data.bin"), body);
     QVERIFY(!QFile::exists("data.bin_tmp"));
     QVERIFY(manager.isStopped());
     QCOMPARE(progress.last().at(0).toLongLong(), qint64(body.size()));
@@ -109,7 +90,7 @@ void TestDownLoadManager::error_status_never_replaces_final_file()
     route.status = status;
     route.body = "<html>error page</html>";
     m_server->setRoute("/Veloka/Veloka", route);
-    writeFile("Veloka", "working program");
+    UpdateTestBed::writeFile("Veloka", "working program");
 
     DownLoadManager manager;
     manager.setResumeEnabled(true);
@@ -120,7 +101,7 @@ void TestDownLoadManager::error_status_never_replaces_final_file()
     QTest::qWait(50);
 
     QCOMPARE(finished.count(), 0);
-    QCOMPARE(fileContent("Veloka"), QByteArray("working program"));
+    QCOMPARE(UpdateTestBed::fileContent("Veloka"), QByteArray("working program"));
     QVERIFY(!QFile::exists("Veloka_tmp"));
     QVERIFY(manager.isStopped());
     QVERIFY(manager.failure() != DownLoadManager::Failure::None);
@@ -133,17 +114,17 @@ void TestDownLoadManager::older_copy_kept_until_new_copy_fully_arrived()
     route.body = body;
     route.stallAfter = 1500;
     m_server->setRoute("/Veloka/lib.dll", route);
-    writeFile("lib.dll", "older copy");
+    UpdateTestBed::writeFile("lib.dll", "older copy");
 
     DownLoadManager manager;
     QSignalSpy finished(&manager, &DownLoadManager::signalReplyFinished);
     QVERIFY(manager.downloadFile(m_server->url("/Veloka/lib.dll"), "./lib.dll"));
     QTRY_COMPARE_WITH_TIMEOUT(QFileInfo("lib.dll_tmp").size(), qint64(1500), 5000);
-    QCOMPARE(fileContent("lib.dll"), QByteArray("older copy"));
+    QCOMPARE(UpdateTestBed::fileContent("lib.dll"), QByteArray("older copy"));
 
     m_server->releaseStalled();
     QVERIFY(finished.wait(5000));
-    QCOMPARE(fileContent("lib.dll"), body);
+    QCOMPARE(UpdateTestBed::fileContent("lib.dll"), body);
     QVERIFY(!QFile::exists("lib.dll_tmp"));
 }
 
@@ -166,7 +147,7 @@ void TestDownLoadManager::download_requested_during_transfer_has_no_effect()
     m_server->releaseStalled();
     QVERIFY(finished.wait(5000));
     QCOMPARE(finished.count(), 1);
-    QCOMPARE(fileContent("a.bin"), body);
+    QCOMPARE(UpdateTestBed::fileContent("a.bin"), body);
     QVERIFY(!QFile::exists("b.bin"));
     QCOMPARE(m_server->requestCount("/b.bin"), 0);
 }
@@ -190,7 +171,7 @@ void TestDownLoadManager::paused_transfer_resumes_with_range_and_completes()
     manager.pauseDownload();
     QVERIFY(manager.isStopped());
     QCOMPARE(manager.bytesCurrentReceived(), qint64(1000));
-    QCOMPARE(fileContent("big.bin_tmp"), body.left(1000));
+    QCOMPARE(UpdateTestBed::fileContent("big.bin_tmp"), body.left(1000));
 
     route.stallAfter = -1;
     m_server->setRoute("/Veloka/big.bin", route);
@@ -201,7 +182,7 @@ void TestDownLoadManager::paused_transfer_resumes_with_range_and_completes()
     QCOMPARE(m_server->requests().size(), 2);
     QCOMPARE(m_server->requests().at(0).range, QByteArray("bytes=0-"));
     QCOMPARE(m_server->requests().at(1).range, QByteArray("bytes=1000-"));
-    QCOMPARE(fileContent("big.bin"), body);
+    QCOMPARE(UpdateTestBed::fileContent("big.bin"), body);
     QVERIFY(!QFile::exists("big.bin_tmp"));
     // Listeners see the whole file's progress across the resume.
     QCOMPARE(progress.last().at(0).toLongLong(), qint64(5000));
@@ -229,7 +210,7 @@ void TestDownLoadManager::resume_survives_server_that_ignores_range()
     QVERIFY(manager.downloadFile(m_server->url("/x.bin"), "./x.bin"));
     QVERIFY(finished.wait(5000));
     QCOMPARE(m_server->requests().at(1).range, QByteArray("bytes=1000-"));
-    QCOMPARE(fileContent("x.bin"), body);
+    QCOMPARE(UpdateTestBed::fileContent("x.bin"), body);
 }
 
 void TestDownLoadManager::dropped_connection_reports_error_and_removes_partial_file()

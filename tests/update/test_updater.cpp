@@ -1,30 +1,16 @@
 #include "DownLoadManager.h"
 #include "MessageBox.h"
 #include "ProgramLauncher.h"
-#include "TestHttpServer.h"
+#include "UpdateTestBed.h"
 #include "Updater.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-void writeFile(const QString& name, const QByteArray& content)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-QByteArray fileContent(const QString& name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QString labelText(const Updater& window, const char* name)
 {
     const QLabel* label = window.findChild<QLabel*>(name);
@@ -47,19 +33,15 @@ private slots:
     void transfer_error_keeps_window_open_with_reason();
 
 private:
-    QTemporaryDir* m_dir = nullptr;
-    QString m_previousDir;
+    QScopedPointer<UpdateTestBed> m_bed;
     TestHttpServer* m_server = nullptr;
 };
 
 void TestUpdater::init()
 {
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-    m_previousDir = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
-    m_server = new TestHttpServer;
-    QVERIFY(m_server->start());
+    m_bed.reset(new UpdateTestBed);
+    QVERIFY(m_bed->isValid());
+    m_server = &m_bed->server();
     ProgramLauncher::setTestMode(true);
     ProgramLauncher::clear();
     MessageBox::setTestMode(true);
@@ -68,9 +50,7 @@ void TestUpdater::init()
 
 void TestUpdater::cleanup()
 {
-    delete m_server;
-    QDir::setCurrent(m_previousDir);
-    delete m_dir;
+    m_bed.reset();
 }
 
 void TestUpdater::missing_or_blank_list_leaves_nothing_to_do()
@@ -79,7 +59,7 @@ void TestUpdater::missing_or_blank_list_leaves_nothing_to_do()
         Updater window;
         QCOMPARE(window.addressCount(), 0);
     }
-    writeFile("update.ini", "\n  \r\n\n");
+    UpdateTestBed::writeFile("update.ini", "\n  \r\n\n");
     Updater window;
     QCOMPARE(window.addressCount(), 0);
     QCOMPARE(labelText(window, "labelStatus"), QStringLiteral("无下载任务"));
@@ -94,8 +74,8 @@ void TestUpdater::downloads_every_address_in_turn_then_starts_first_program()
     m_server->setRoute("/Veloka/Veloka", { 200, program, 150, -1, -1, false });
     m_server->setRoute("/Veloka/a.dll", { 200, QByteArray(2000, 'A'), 150, -1, -1, false });
     m_server->setRoute("/Veloka/b.dat", { 200, QByteArray("new b"), 150, -1, -1, false });
-    writeFile("b.dat", "older b");
-    writeFile("update.ini",
+    UpdateTestBed::writeFile("b.dat", "older b");
+    UpdateTestBed::writeFile("update.ini",
         (m_server->url("/Veloka/Veloka") + "\n\n" + m_server->url("/Veloka/a.dll") + "\r\n"
             + m_server->url("/Veloka/b.dat") + "\n\n")
             .toUtf8());
@@ -112,7 +92,7 @@ void TestUpdater::downloads_every_address_in_turn_then_starts_first_program()
         if (labelText(window, "label_prog") != positions.last())
             positions << labelText(window, "label_prog");
         if (positions.size() < 3)
-            QCOMPARE(fileContent("b.dat"), QByteArray("older b"));
+            QCOMPARE(UpdateTestBed::fileContent("b.dat"), QByteArray("older b"));
     });
 
     QTRY_VERIFY_WITH_TIMEOUT(!ProgramLauncher::requests().isEmpty(), 5000);
@@ -121,9 +101,9 @@ void TestUpdater::downloads_every_address_in_turn_then_starts_first_program()
     QCOMPARE(m_server->requests().at(0).path, QByteArray("/Veloka/Veloka"));
     QCOMPARE(m_server->requests().at(2).path, QByteArray("/Veloka/b.dat"));
     QCOMPARE(m_server->requests().at(1).range, QByteArray("bytes=0-"));
-    QCOMPARE(fileContent("Veloka"), program);
-    QCOMPARE(fileContent("a.dll"), QByteArray(2000, 'A'));
-    QCOMPARE(fileContent("b.dat"), QByteArray("new b"));
+    QCOMPARE(UpdateTestBed::fileContent("Veloka"), program);
+    QCOMPARE(UpdateTestBed::fileContent("a.dll"), QByteArray(2000, 'A'));
+    QCOMPARE(UpdateTestBed::fileContent("b.dat"), QByteArray("new b"));
     QVERIFY(QDir().entryList({ "*_tmp" }).isEmpty());
 
     QCOMPARE(ProgramLauncher::requests().size(), 1);
@@ -136,7 +116,7 @@ void TestUpdater::downloads_every_address_in_turn_then_starts_first_program()
 void TestUpdater::start_failure_warns_and_closes()
 {
     m_server->setBody("/Veloka/Veloka", "program");
-    writeFile("update.ini", m_server->url("/Veloka/Veloka").toUtf8());
+    UpdateTestBed::writeFile("update.ini", m_server->url("/Veloka/Veloka").toUtf8());
     ProgramLauncher::setNextResult(false);
 
     Updater window;
@@ -170,8 +150,8 @@ void TestUpdater::transfer_error_keeps_window_open_with_reason()
     m_server->setBody("/Veloka/Veloka", "program");
     m_server->setRoute("/Veloka/a.dll", { status, QByteArray(3000, 'A'), 0, -1, dropAfter, false });
     m_server->setBody("/Veloka/b.dll", "b");
-    writeFile("a.dll", "older a");
-    writeFile("update.ini",
+    UpdateTestBed::writeFile("a.dll", "older a");
+    UpdateTestBed::writeFile("update.ini",
         (m_server->url("/Veloka/Veloka") + "\n" + m_server->url(secondPath) + "\n"
             + m_server->url("/Veloka/b.dll"))
             .toUtf8());
@@ -184,7 +164,7 @@ void TestUpdater::transfer_error_keeps_window_open_with_reason()
     QVERIFY(window.isVisible());
     QVERIFY(labelText(window, "labelStatus").startsWith(statusPrefix));
     QCOMPARE(labelText(window, "label_prog"), QStringLiteral("2/3"));
-    QCOMPARE(fileContent("a.dll"), QByteArray("older a"));
+    QCOMPARE(UpdateTestBed::fileContent("a.dll"), QByteArray("older a"));
     QVERIFY(!QFile::exists("a.dll_tmp"));
     QCOMPARE(m_server->requestCount("/Veloka/b.dll"), 0);
     QVERIFY(ProgramLauncher::requests().isEmpty());

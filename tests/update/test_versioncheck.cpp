@@ -1,28 +1,12 @@
 #include "DownLoadManager.h"
 #include "ProgramLauncher.h"
-#include "TestHttpServer.h"
+#include "UpdateTestBed.h"
 #include "VersionCheck.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-void writeFile(const QString& name, const QByteArray& content)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-QByteArray fileContent(const QString& name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-} // namespace
 
 class TestVersionCheck : public QObject
 {
@@ -39,28 +23,22 @@ private slots:
     void unreachable_server_writes_nothing_and_stops();
 
 private:
-    QTemporaryDir* m_dir = nullptr;
-    QString m_previousDir;
+    QScopedPointer<UpdateTestBed> m_bed;
     TestHttpServer* m_server = nullptr;
 };
 
 void TestVersionCheck::init()
 {
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-    m_previousDir = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
-    m_server = new TestHttpServer;
-    QVERIFY(m_server->start());
+    m_bed.reset(new UpdateTestBed);
+    QVERIFY(m_bed->isValid());
+    m_server = &m_bed->server();
     ProgramLauncher::setTestMode(true);
     ProgramLauncher::clear();
 }
 
 void TestVersionCheck::cleanup()
 {
-    delete m_server;
-    QDir::setCurrent(m_previousDir);
-    delete m_dir;
+    m_bed.reset();
 }
 
 void TestVersionCheck::updater_started_only_for_numeric_newer_version_data()
@@ -93,7 +71,7 @@ void TestVersionCheck::updater_started_only_for_numeric_newer_version()
     QCOMPARE(check.finishedCount(), 2);
     QCOMPARE(m_server->requestCount("/Veloka/ver.ini"), 1);
     QCOMPARE(m_server->requestCount("/Veloka/update.ini"), 1);
-    QCOMPARE(fileContent("ver.ini"), verIni);
+    QCOMPARE(UpdateTestBed::fileContent("ver.ini"), verIni);
     QVERIFY(QFile::exists("update.ini"));
     QCOMPARE(available.count(), update ? 1 : 0);
     QCOMPARE(ProgramLauncher::requests().size(), update ? 1 : 0);
@@ -121,7 +99,7 @@ void TestVersionCheck::broken_chain_never_starts_updater()
     QFETCH(int, verStatus);
     QFETCH(int, updateStatus);
     QFETCH(bool, updateIniRequested);
-    writeFile("ver.ini", "{\"ver\":99}");
+    UpdateTestBed::writeFile("ver.ini", "{\"ver\":99}");
     TestHttpServer::Route ver;
     ver.status = verStatus;
     ver.body = verStatus == 200 ? QByteArray("{\"ver\":21}") : QByteArray("{\"ver\":99}");
@@ -142,7 +120,7 @@ void TestVersionCheck::broken_chain_never_starts_updater()
     QCOMPARE(available.count(), 0);
     QCOMPARE(m_server->requestCount("/Veloka/update.ini"), updateIniRequested ? 1 : 0);
     if (verStatus != 200)
-        QCOMPARE(fileContent("ver.ini"), QByteArray("{\"ver\":99}"));
+        QCOMPARE(UpdateTestBed::fileContent("ver.ini"), QByteArray("{\"ver\":99}"));
 }
 
 void TestVersionCheck::unreachable_server_writes_nothing_and_stops()
