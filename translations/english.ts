@@ -580,4 +580,519 @@ put the card onto the induction zone, and then click "Return card"</translation>
         <translation>Binded.</translation>
     </message>
 </context>
+<context>
+    <name>SetCardDialog</name>
+    <message>
+        <source>输入密码：</source>
+        <translation>Enter password:</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>恢复默认</source>
+        <translation>Restore defaults</translation>
+    </message>
+    <message>
+        <source>用户卡密码:</source>
+        <translation>User card key:</translation>
+    </message>
+    <message>
+        <source>用户卡扇区:</source>
+        <translation>User card sector:</translation>
+    </message>
+    <message>
+        <source>计费模式:</source>
+        <translation>Billing mode:</translation>
+    </message>
+    <message>
+        <source>卡内最大余额(元):</source>
+        <translation>Max card balance(yuan):</translation>
+    </message>
+    <message>
+        <source>绑定功能:</source>
+        <translation>Binding:</translation>
+    </message>
+    <message>
+        <source>密钥:</source>
+        <translation>Key:</translation>
+    </message>
+    <message>
+        <source>密钥开关:</source>
+        <translation>Key lock:</translation>
+    </message>
+    <message>
+        <source>重要提示:请妥善保存好密钥</source>
+        <translation>Important: keep the key safe</translation>
+    </message>
+    <message>
+        <source>是否退费开关:</source>
+        <translation>Refund:</translation>
+    </message>
+    <message>
+        <source>第1档功率(W):</source>
+        <translation>Power level 1(W):</translation>
+    </message>
+    <message>
+        <source>第1档费率(分):</source>
+        <translation>Billing level 1(cent):</translation>
+    </message>
+    <message>
+        <source>第1档费率(分钟):</source>
+        <translation>Billing rate level 1(min):</translation>
+    </message>
+    <message>
+        <source>第2档功率(W):</source>
+        <translation>Power level 2(W):</translation>
+    </message>
+    <message>
+        <source>第2档费率(分):</source>
+        <translation>Billing level 2(cent):</translation>
+    </message>
+    <message>
+        <source>第2档费率(分钟):</source>
+        <translation>Billing rate level 2(min):</translation>
+    </message>
+    <message>
+        <source>第3档功率(W):</source>
+        <translation>Power level 3(W):</translation>
+    </message>
+    <message>
+        <source>第3档费率(分):</source>
+        <translation>Billing level 3(cent):</translation>
+    </message>
+    <message>
+        <source>第3档费率(分钟):</source>
+        <translation>Billing rate level 3(min):</translation>
+    </message>
+    <message>
+        <source>第4档功率(W):</source>
+        <translation>Power level 4(W):</translation>
+    </message>
+    <message>
+        <source>第4档费率(分):</source>
+        <translation>Billing level 4(cent):</translation>
+    </message>
+    <message>
+        <source>第4档费率(分钟):</source>
+        <translation>Billing rate level 4(min):</translation>
+    </message>
+    <message>
+        <source>第5档功率(W):</source>
+        <translation>Power level 5(W):</translation>
+    </message>
+    <message>
+        <source>第5档费率(分):</source>
+        <translation>Billing level 5(cent):</translation>
+    </message>
+    <message>
+        <source>第5档费率(分钟):</source>
+        <translation>Billing rate level 5(min):</translation>
+    </message>
+    <message>
+        <source>第6档功率(W):</source>
+        <translation>Power level 6(W):</translation>
+    </message>
+    <message>
+        <source>第6档费率(分):</source>
+        <translation>Billing level 6(cent):</translation>
+    </message>
+    <message>
+        <source>第6档费率(分钟):</source>
+        <translation>Billing rate level 6(min):</translation>
+    </message>
+    <message>
+        <source>第7档功率(W):</source>
+        <translation>Power level 7(W):</translation>
+    </message>
+    <message>
+        <source>第7档费率(分):</source>
+        <translation>Billing level 7(cent):</translation>
+    </message>
+    <message>
+        <source>第7档费率(分钟):</source>
+        <translation>Billing rate level 7(min):</translation>
+    </message>
+    <message>
+        <source>第8档功率(W):</source>
+        <translation>Power level 8(W):</translation>
+    </message>
+    <message>
+        <source>第8档费率(分):</source>
+        <translation>Billing level 8(cent):</translation>
+    </message>
+    <message>
+        <source>第8档费率(分钟):</source>
+        <translation>Billing rate level 8(min):</translation>
+    </message>
+    <message>
+        <source>计时模式</source>
+        <translation>Billing by time</translation>
+    </message>
+    <message>
+        <source>计次模式</source>
+        <translation>Billing per time</translation>
+    </message>
+    <message>
+        <source>计量模式</source>
+        <translation>Billing by degree</translation>
+    </message>
+    <message>
+        <source>固定扣费</source>
+        <translation>Billing by fixed rate</translation>
+    </message>
+    <message>
+        <source>家用模式</source>
+        <translation>Home mode</translation>
+    </message>
+    <message>
+        <source>选择免费模式</source>
+        <translation>Choose free mode</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>解锁</source>
+        <translation>Unlocked</translation>
+    </message>
+    <message>
+        <source>锁定</source>
+        <translation>Locked</translation>
+    </message>
+    <message>
+        <source>重要提示:单双路最大功率2000W，16A最大功率3500W，10路16路最大功率1000W</source>
+        <translation>Important: max power 2000W for single and dual ports, 3500W for 16A, 1000W for 10 and 16 ports</translation>
+    </message>
+    <message>
+        <source>重要提示:请妥善保存用户卡密码</source>
+        <translation>Important: keep the user card key safe</translation>
+    </message>
+    <message>
+        <source>计费档位设置:</source>
+        <translation>Billing levels:</translation>
+    </message>
+    <message>
+        <source>最大充电时间(时):</source>
+        <translation>Max charging time(h):</translation>
+    </message>
+    <message>
+        <source>充电座编号:</source>
+        <translation>Charging post number:</translation>
+    </message>
+    <message>
+        <source>计量费率(分):</source>
+        <translation>Metering rate(cent):</translation>
+    </message>
+    <message>
+        <source>计量预扣电度数(度):</source>
+        <translation>Metering pre-deducted energy(kWh):</translation>
+    </message>
+    <message>
+        <source>计量模式最大功率(W):</source>
+        <translation>Metering mode max power(W):</translation>
+    </message>
+    <message>
+        <source>固定扣费模式每次扣除费用(分):</source>
+        <translation>Fixed fee per use(cent):</translation>
+    </message>
+    <message>
+        <source>制作设置卡</source>
+        <translation>Make a setting card</translation>
+    </message>
+    <message>
+        <source>设置卡</source>
+        <translation>Setting card</translation>
+    </message>
+    <message>
+        <source>允许</source>
+        <translation>Allowed</translation>
+    </message>
+    <message>
+        <source>禁止</source>
+        <translation>Forbidden</translation>
+    </message>
+    <message>
+        <source>插入功率检测阀值(1W精度):</source>
+        <translation>Plug-in power threshold(1W):</translation>
+    </message>
+    <message>
+        <source>拔出功率阀值(0.1W精度):</source>
+        <translation>Pull-out power threshold(0.1W):</translation>
+    </message>
+    <message>
+        <source>浮充功率百分比:</source>
+        <translation>Float-charge power(%):</translation>
+    </message>
+    <message>
+        <source>插入检测时间(秒):</source>
+        <translation>Plug-in check time(s):</translation>
+    </message>
+    <message>
+        <source>拔出功率识别时间(秒):</source>
+        <translation>Pull-out power check time(s):</translation>
+    </message>
+    <message>
+        <source>插入功率识别时间(秒):</source>
+        <translation>Plug-in power check time(s):</translation>
+    </message>
+    <message>
+        <source>浮充时间(秒):</source>
+        <translation>Float-charge time(s):</translation>
+    </message>
+    <message>
+        <source>浮充状态识别时间(秒):</source>
+        <translation>Float-charge check time(s):</translation>
+    </message>
+    <message>
+        <source>新版动态过载功率(W):</source>
+        <translation>Dynamic overload power(W):</translation>
+    </message>
+    <message>
+        <source>动态过载开始时间(秒):</source>
+        <translation>Dynamic overload start(s):</translation>
+    </message>
+    <message>
+        <source>动态过载判断时间(秒):</source>
+        <translation>Dynamic overload check(s):</translation>
+    </message>
+    <message>
+        <source>判断用户真假拔出时间(秒):</source>
+        <translation>Real pull-out check time(s):</translation>
+    </message>
+    <message>
+        <source>真假拔出判断开关:</source>
+        <translation>Real pull-out check:</translation>
+    </message>
+    <message>
+        <source>充满自停开关:</source>
+        <translation>Stop when full:</translation>
+    </message>
+    <message>
+        <source>设备禁止使用开关:</source>
+        <translation>Device use:</translation>
+    </message>
+    <message>
+        <source>拔出干扰功率(0.1W精度):</source>
+        <translation>Pull-out interference power(0.1W):</translation>
+    </message>
+    <message>
+        <source>拔出干扰功率判断时间(秒):</source>
+        <translation>Pull-out interference time(s):</translation>
+    </message>
+    <message>
+        <source>浮充识别第二次时间点(秒):</source>
+        <translation>Second float-charge check at(s):</translation>
+    </message>
+    <message>
+        <source>浮充状态第二次识别时间(秒):</source>
+        <translation>Second float-charge check time(s):</translation>
+    </message>
+    <message>
+        <source>制作参数卡</source>
+        <translation>Make a parameter card</translation>
+    </message>
+    <message>
+        <source>参数设置</source>
+        <translation>Parameter settings</translation>
+    </message>
+    <message>
+        <source>电动单车设置卡</source>
+        <translation>E-bike setting cards</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>刷卡免费模式</source>
+        <translation>Free per swipe mode</translation>
+    </message>
+    <message>
+        <source>开启绑定功能时，用户卡扇区不能使用0扇区</source>
+        <translation>With binding on, the user card sector cannot be sector 0</translation>
+    </message>
+    <message>
+        <source>重要提示:请牢记用户卡密码和密钥</source>
+        <translation>Important: remember the user card key and the key</translation>
+    </message>
+    <message>
+        <source>预扣费(分):</source>
+        <translation>Pre-deduction(cent):</translation>
+    </message>
+    <message>
+        <source>制作汽车设置卡</source>
+        <translation>Make a car setting card</translation>
+    </message>
+    <message>
+        <source>汽车刷卡设置卡</source>
+        <translation>Car setting card</translation>
+    </message>
+    <message>
+        <source>开始时间(时)</source>
+        <translation>Start (h)</translation>
+    </message>
+    <message>
+        <source>结束时间(时)</source>
+        <translation>End (h)</translation>
+    </message>
+    <message>
+        <source>电费率(分)</source>
+        <translation>Energy rate(cent)</translation>
+    </message>
+    <message>
+        <source>费率数：</source>
+        <translation>Number of ranges:</translation>
+    </message>
+    <message>
+        <source>电损率(1%)：</source>
+        <translation>Power loss rate(1%):</translation>
+    </message>
+    <message>
+        <source>服务费(分)：</source>
+        <translation>Service fee(cent):</translation>
+    </message>
+    <message>
+        <source>认证密钥:</source>
+        <translation>Authentication key:</translation>
+    </message>
+    <message>
+        <source>第一档必须从0时开始，最后一档必须24时结束</source>
+        <translation>The first range must start at 0 h and the last must end at 24 h</translation>
+    </message>
+    <message>
+        <source>制作汽车费率卡</source>
+        <translation>Make a car tariff card</translation>
+    </message>
+    <message>
+        <source>汽车费率设置卡</source>
+        <translation>Car tariff card</translation>
+    </message>
+    <message>
+        <source>最大充电电流(A)：</source>
+        <translation>Max charging current(A):</translation>
+    </message>
+    <message>
+        <source>最大充电时长(时)：</source>
+        <translation>Max charging duration(h):</translation>
+    </message>
+    <message>
+        <source>最小充电电流(0.01A)：</source>
+        <translation>Min charging current(0.01A):</translation>
+    </message>
+    <message>
+        <source>最小电流检测时间(秒)：</source>
+        <translation>Min current check time(s):</translation>
+    </message>
+    <message>
+        <source>最小电流检测开关：</source>
+        <translation>Min current check:</translation>
+    </message>
+    <message>
+        <source>制作汽车参数卡</source>
+        <translation>Make a car parameter card</translation>
+    </message>
+    <message>
+        <source>汽车参数设置卡</source>
+        <translation>Car parameter card</translation>
+    </message>
+    <message>
+        <source>电动汽车设置卡</source>
+        <translation>Electric car setting cards</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimise</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company name</translation>
+    </message>
+    <message>
+        <source>错误提示</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>无权限</source>
+        <translation>Unauthrized</translation>
+    </message>
+    <message>
+        <source>密码错误</source>
+        <translation>Warning of error</translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation>Setting success.</translation>
+    </message>
+    <message>
+        <source>写卡失败</source>
+        <translation>Writing card failed</translation>
+    </message>
+    <message>
+        <source>设置成功,但配置文件保存失败</source>
+        <translation>Setting success, but the configuration file could not be saved.</translation>
+    </message>
+    <message>
+        <source>使用绑定功能时用户卡扇区不能使用0扇区</source>
+        <translation>With binding in use, the user card sector cannot be sector 0</translation>
+    </message>
+    <message>
+        <source>开启绑定功能时，用户扇区卡不能使用0扇区</source>
+        <translation>With binding on, the user card sector cannot be sector 0</translation>
+    </message>
+    <message>
+        <source>用户密码错误,必须为12位,只能使用0-9,A-F字母</source>
+        <translation>Wrong user key: it must be 12 characters of 0-9 and A-F</translation>
+    </message>
+    <message>
+        <source>密钥错误,必须为12位,只能使用0-9,A-F字母</source>
+        <translation>Wrong key: it must be 12 characters of 0-9 and A-F</translation>
+    </message>
+    <message>
+        <source>第%1档费率超出范围,固定扣费模式最多为1092分钟</source>
+        <translation>Billing rate level %1 is too large: at most 1092 minutes in fixed rate mode</translation>
+    </message>
+    <message>
+        <source>开始时间有误，必须为整点</source>
+        <translation>Wrong start time: it must be a whole hour</translation>
+    </message>
+    <message>
+        <source>结束时间有误，必须为整点</source>
+        <translation>Wrong end time: it must be a whole hour</translation>
+    </message>
+    <message>
+        <source>费率有误，费率必须为整数，单位为分</source>
+        <translation>Wrong rate: it must be a whole number of cents</translation>
+    </message>
+    <message>
+        <source>第%1档时间超出范围,必须在0到255之间</source>
+        <translation>The hours of range %1 are out of range: they must lie between 0 and 255</translation>
+    </message>
+    <message>
+        <source>第%1档费率超出范围,最大为65535分</source>
+        <translation>The rate of range %1 is too large: at most 65535 cents</translation>
+    </message>
+    <message>
+        <source>第一档必须从0时开始</source>
+        <translation>The first range must start at 0 h</translation>
+    </message>
+    <message>
+        <source>最后一档必须24时结束</source>
+        <translation>The last range must end at 24 h</translation>
+    </message>
+    <message>
+        <source>第%1档的开始时间必须等于第%2档的结束时间</source>
+        <translation>The start of range %1 must equal the end of range %2</translation>
+    </message>
+</context>
 </TS>
