@@ -8,6 +8,7 @@
 #include "VirtualReader.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFile>
 #include <functional>
 #include <limits>
@@ -443,6 +444,18 @@ int firmware(const Context& c)
     return ReaderTool::Done;
 }
 
+// The parser names the program by the path it was started with; the usage
+// line reads better with the plain name and the command.
+QString withToolName(QString help, const QString& command)
+{
+    const QString started = QCoreApplication::instance() ? QCoreApplication::arguments().value(0) : QString();
+    const QString name
+        = command.isEmpty() ? QStringLiteral("veloka-reader") : QStringLiteral("veloka-reader ") + command;
+    if (!started.isEmpty())
+        help.replace(help.indexOf(started), started.size(), name);
+    return help;
+}
+
 using Handler = std::function<int(const Context&)>;
 
 // Declares the command's options and arguments; returns its handler.
@@ -590,7 +603,7 @@ int ReaderTool::run(const QStringList& arguments)
         return usageError(global.errorText(), QString());
     const QStringList rest = global.positionalArguments();
     if (global.isSet(helpOption) || rest.isEmpty()) {
-        const QString help = global.helpText();
+        const QString help = withToolName(global.helpText(), QString());
         (rest.isEmpty() && !global.isSet(helpOption) ? m_err : m_out) << help << "\n" << commandList();
         return global.isSet(helpOption) ? Done : Usage;
     }
@@ -618,7 +631,7 @@ int ReaderTool::run(const QStringList& arguments)
     if (!parser.parse(commandArgs))
         return usageError(parser.errorText(), name);
     if (parser.isSet(commandHelp)) {
-        m_out << parser.helpText();
+        m_out << withToolName(parser.helpText(), name);
         return Done;
     }
     try {
