@@ -186,11 +186,11 @@ void DownLoadManager::onFinished()
         emit signalDownloadError();
         return;
     }
-    // Data the last ready-read notification could not store.
-    m_stopped = false;
-    const bool written = writeAvailable();
-    m_stopped = true;
-    if (!written) {
+    // Data the last ready-read notification could not store must reach the
+    // file now; there is no later notification.
+    if (!writeAvailable() || reply->bytesAvailable() > 0) {
+        if (m_failure == Failure::None)
+            fail(Failure::FileWrite, QStringLiteral("cannot open ") + m_fileName);
         closeDownload();
         emit signalDownloadError();
         return;
