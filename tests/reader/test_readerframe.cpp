@@ -15,7 +15,7 @@ const quint8* bytes(const QByteArray& a)
 QByteArray report(quint16 command, const QByteArray& payload)
 {
     QByteArray r = ReaderFrame::build(command, bytes(payload), payload.size());
-    r.resize(ReaderFrame::MaxFrameSize);
+    r.append(QByteArray(ReaderFrame::MaxFrameSize - r.size(), '\0'));
     return r;
 }
 
