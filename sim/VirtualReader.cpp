@@ -392,13 +392,18 @@ void resetCounters()
 
 QByteArray makeChargeFile(quint32 amountFen, quint16 serial, quint16 version)
 {
+    // The issuer's side of ChargeFile::parse: the plain first block, encrypted.
+    constexpr int AmountOffset = 0;
+    constexpr int SerialOffset = 4;
+    constexpr int VersionOffset = 6;
+    constexpr int TailOffset = 16;
     QByteArray file(ChargeFile::Size, '\0');
     auto* p = reinterpret_cast<quint8*>(file.data());
-    writeLe32(p, amountFen);
-    writeLe16(p + 4, serial);
-    writeLe16(p + 6, version);
+    writeLe32(p + AmountOffset, amountFen);
+    writeLe16(p + SerialOffset, serial);
+    writeLe16(p + VersionOffset, version);
     encryptBlock(p, BuiltinKeys::ChargeFile);
-    for (int i = 16; i < ChargeFile::Size; ++i)
+    for (int i = TailOffset; i < ChargeFile::Size; ++i)
         p[i] = quint8(QRandomGenerator::global()->bounded(256));
     return file;
 }
