@@ -1095,4 +1095,199 @@ put the card onto the induction zone, and then click "Return card"</translation>
         <translation>The start of range %1 must equal the end of range %2</translation>
     </message>
 </context>
+<context>
+    <name>BlackListDialog</name>
+    <message>
+        <source>1、完成后请先把一张新卡放到刷卡器上，再点击下方开始写入按钮
+2、导入：即导入之前导出的名单
+3、导出：即把上面的名单保存为文件，以方便下次导入修改
+4、增加：即在上表增加一个名单，每行只能写入一个卡号
+5、删除：选中上表的卡号，点删除即可
+6、如果一个卡号都没有增加，则会清空充电座里面的黑名单</source>
+        <translation>1.Plesae put a fresh card onto the card issurer before clicking the "write" button.
+2.Import: Import an ID list file.
+3.Export: Export an ID list file.
+4.Add: Add an ID to the existed list, one ID per line.
+5.Delete: Select an ID and delete it.
+6.If no ID is added, the blacklist will be emptied.</translation>
+    </message>
+    <message>
+        <source>保存文件</source>
+        <translation>Save file</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>内存申请失败，请重试</source>
+        <translation>Memory activating failure, please try again</translation>
+    </message>
+    <message>
+        <source>写卡失败1</source>
+        <translation>Writing failed 1</translation>
+    </message>
+    <message>
+        <source>写卡失败2</source>
+        <translation>Writing failed 2</translation>
+    </message>
+    <message>
+        <source>写卡失败3</source>
+        <translation>Writing failed 3</translation>
+    </message>
+    <message>
+        <source>写卡失败4</source>
+        <translation>Writing failed 4</translation>
+    </message>
+    <message>
+        <source>写卡失败5</source>
+        <translation>Writing failed 5</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Deleted</translation>
+    </message>
+    <message>
+        <source>增加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>已完成，请刷到充电座</source>
+        <translation>Blacklist writing done, please activate it on the sockets</translation>
+    </message>
+    <message>
+        <source>已完成，请按卡顺序依次刷到充电座</source>
+        <translation>Card writing done. Please activate the sockets accoring to the card order</translation>
+    </message>
+    <message>
+        <source>开始写入</source>
+        <translation>Start writing</translation>
+    </message>
+    <message>
+        <source>挂失的ID号</source>
+        <translation>Lost card ID</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>第%1行ID输入有误</source>
+        <translation>Invalid inputting ID at Line %1</translation>
+    </message>
+    <message>
+        <source>请使用新卡做为黑名单卡</source>
+        <translation>Please use a new card as a blacklist card</translation>
+    </message>
+    <message>
+        <source>请放第%1张新卡到刷卡器，然后再点确定</source>
+        <translation>Plesae put %1 fresh card onto the card issurer, then click the "Write" button.</translation>
+    </message>
+    <message>
+        <source>选择文件</source>
+        <translation>Select a file</translation>
+    </message>
+    <message>
+        <source>黑名单功能</source>
+        <translation>Blacklist</translation>
+    </message>
+</context>
+<context>
+    <name>DevUpd</name>
+    <message>
+        <source>*.bin 固件文件</source>
+        <translation>*.bin firmware</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>开始升级</source>
+        <translation>Upgrade</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>设备升级</source>
+        <translation>Upgrading</translation>
+    </message>
+    <message>
+        <source>请拔出USB线，再重新插入</source>
+        <translation>Please unplug the USB cable, and replug it again</translation>
+    </message>
+    <message>
+        <source>请选择固件</source>
+        <translation>Select a firmware</translation>
+    </message>
+    <message>
+        <source>选择设备固件</source>
+        <translation>Select a firmware</translation>
+    </message>
+    <message>
+        <source>固件文件为空或过大，无法升级</source>
+        <translation>The firmware file is empty or too large to upgrade</translation>
+    </message>
+    <message>
+        <source>升级失败，读卡器没有应答，请拔出USB线，再重新插入后重新升级</source>
+        <translation>Upgrade failed: the card reader stopped answering. Please unplug the USB cable, plug it in again and start the upgrade again.</translation>
+    </message>
+</context>
+<context>
+    <name>SysDialog</name>
+    <message>
+        <source>请选择充值文件</source>
+        <translation>Please select the recharging-pack</translation>
+    </message>
+    <message>
+        <source>*.chfile 充值文件</source>
+        <translation>*.chfile charging package</translation>
+    </message>
+    <message>
+        <source>选择文件错误</source>
+        <translation>File error</translation>
+    </message>
+    <message>
+        <source>充值失败,代码:</source>
+        <translation>Recharging failed, code:</translation>
+    </message>
+    <message>
+        <source>充值成功,已充值</source>
+        <translation>Recharged successfully</translation>
+    </message>
+    <message>
+        <source>%1.%2元</source>
+        <translation>%1.%2$</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>但充值记录保存失败，请另行记下本次充值</source>
+        <translation>but the record could not be saved. Please note this top-up yourself.</translation>
+    </message>
+</context>
 </TS>
