@@ -1,0 +1,46 @@
+#include "ReaderTopUpPrompt.h"
+
+#include "CardCrypto.h"
+#include "FileDialog.h"
+#include "MessageBox.h"
+
+#include <QCoreApplication>
+
+namespace ReaderTopUpPrompt {
+
+QString amountText(quint32 fen)
+{
+    const QStringList parts = moneyText(fen).split(QLatin1Char('.'));
+    return QCoreApplication::translate("SysDialog", "%1.%2元").arg(parts.value(0), parts.value(1));
+}
+
+QString outcomeText(const ReaderTopUp::Result& result)
+{
+    switch (result.outcome) {
+    case ReaderTopUp::Outcome::FileError:
+        return QCoreApplication::translate("SysDialog", "选择文件错误");
+    case ReaderTopUp::Outcome::ReaderRefused:
+        return QCoreApplication::translate("SysDialog", "充值失败,代码:") + QString::number(result.code);
+    case ReaderTopUp::Outcome::Done:
+        return QCoreApplication::translate("SysDialog", "充值成功,已充值")
+            + amountText(result.contents.amount);
+    case ReaderTopUp::Outcome::DoneNotRecorded:
+        // The reader holds the money now; without a row nobody could account for it.
+        return QCoreApplication::translate("SysDialog", "充值成功,已充值")
+            + amountText(result.contents.amount) + QLatin1Char('\n')
+            + QCoreApplication::translate("SysDialog", "但充值记录保存失败，请另行记下本次充值");
+    }
+    return QString();
+}
+
+ReaderTopUp::Result run(QWidget* parent, CardReader* reader, const LoginSession& session)
+{
+    const QString path
+        = FileDialog::getOpenFileName(parent, QCoreApplication::translate("SysDialog", "请选择充值文件"),
+            QStringLiteral("./"), QCoreApplication::translate("SysDialog", "*.chfile 充值文件"));
+    const ReaderTopUp::Result result = ReaderTopUp(reader, session).run(path);
+    showMessage(parent, QCoreApplication::translate("SysDialog", "提示"), outcomeText(result));
+    return result;
+}
+
+} // namespace ReaderTopUpPrompt
