@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BindBlock.h"
 #include "BuiltinKeys.h"
 #include "CardCrypto.h"
 #include "CardImage.h"
