@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BlacklistWriter.h"
+#include "LoginSession.h"
 #include "StationConfig.h"
 
 #include <QDialog>
@@ -24,6 +25,7 @@ public:
     ~BlackListDialog() override;
 
     void setConfig(const StationConfig& config, CardReader* reader);
+    void setSession(const LoginSession& session) { m_session = session; }
 
     QStringList rows() const;
 
@@ -46,4 +48,5 @@ private:
     const QScopedPointer<Ui::BlackListDialog> m_ui;
     StationConfig m_config;
     CardReader* m_reader = nullptr;
+    LoginSession m_session;
 };
