@@ -1289,5 +1289,122 @@ put the card onto the induction zone, and then click "Return card"</translation>
         <source>但充值记录保存失败，请另行记下本次充值</source>
         <translation>but the record could not be saved. Please note this top-up yourself.</translation>
     </message>
+    <message>
+        <source>系统设置</source>
+        <translation>System settings</translation>
+    </message>
+    <message>
+        <source>备份数据库</source>
+        <translation>Backup</translation>
+    </message>
+    <message>
+        <source>导入数据库</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>充值记录</source>
+        <translation>Charging
+records</translation>
+    </message>
+    <message>
+        <source>发卡器充值</source>
+        <translation>Reader
+recharging</translation>
+    </message>
+    <message>
+        <source>黑名单功能</source>
+        <translation>Blacklist</translation>
+    </message>
+    <message>
+        <source>设备升级</source>
+        <translation>Upgrading</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>升级成功，请断开USB线，再重新启动设备</source>
+        <translation>Successfully upgraded.Plase unplug the USB cable and then restart it.</translation>
+    </message>
+</context>
+<context>
+    <name>MainDialog</name>
+    <message>
+        <source>电动车电卡充值系统</source>
+        <translation>Pre-paid recharging system of electric bicycle</translation>
+    </message>
+    <message>
+        <source>查询与充值</source>
+        <translation>Inquiry
+recharge</translation>
+    </message>
+    <message>
+        <source>发卡与退卡</source>
+        <translation>Card issue
+and return</translation>
+    </message>
+    <message>
+        <source>用户查询</source>
+        <translation>Search
+by user</translation>
+    </message>
+    <message>
+        <source>管理员设置</source>
+        <translation>Admin
+settings</translation>
+    </message>
+    <message>
+        <source>退卡记录</source>
+        <translation>Card refoud
+records</translation>
+    </message>
+    <message>
+        <source>充值记录</source>
+        <translation>Recharging
+records</translation>
+    </message>
+    <message>
+        <source>卡设置</source>
+        <translation>Card
+settings</translation>
+    </message>
+    <message>
+        <source>系统设置</source>
+        <translation>Defult
+settings</translation>
+    </message>
+    <message>
+        <source>版本号</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>序列号:</source>
+        <translation>S/N:</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>未识别到读卡器,请检查再重新打开软件</source>
+        <translation>Card reader not found. Please re-run the software</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
 </context>
 </TS>
