@@ -752,7 +752,7 @@ put the card onto the induction zone, and then click "Return card"</translation>
     </message>
     <message>
         <source>关闭</source>
-        <translation>Close</translation>
+        <translation>Off</translation>
     </message>
     <message>
         <source>打开</source>
@@ -775,28 +775,28 @@ put the card onto the induction zone, and then click "Return card"</translation>
         <translation>Important: keep the user card key safe</translation>
     </message>
     <message>
-        <source>计费档位设置:</source>
-        <translation>Billing levels:</translation>
-    </message>
-    <message>
         <source>最大充电时间(时):</source>
         <translation>Max charging time(h):</translation>
     </message>
     <message>
+        <source>计费档位设置:</source>
+        <translation>Billing levels:</translation>
+    </message>
+    <message>
         <source>充电座编号:</source>
-        <translation>Charging post number:</translation>
+        <translation>Post number:</translation>
     </message>
     <message>
         <source>计量费率(分):</source>
-        <translation>Metering rate(cent):</translation>
+        <translation>Meter rate(cent):</translation>
     </message>
     <message>
         <source>计量预扣电度数(度):</source>
-        <translation>Metering pre-deducted energy(kWh):</translation>
+        <translation>Meter pre-paid energy(kWh):</translation>
     </message>
     <message>
         <source>计量模式最大功率(W):</source>
-        <translation>Metering mode max power(W):</translation>
+        <translation>Meter max power(W):</translation>
     </message>
     <message>
         <source>固定扣费模式每次扣除费用(分):</source>
@@ -880,19 +880,19 @@ put the card onto the induction zone, and then click "Return card"</translation>
     </message>
     <message>
         <source>拔出干扰功率(0.1W精度):</source>
-        <translation>Pull-out interference power(0.1W):</translation>
+        <translation>Pull-out noise power(0.1W):</translation>
     </message>
     <message>
         <source>拔出干扰功率判断时间(秒):</source>
-        <translation>Pull-out interference time(s):</translation>
+        <translation>Pull-out noise time(s):</translation>
     </message>
     <message>
         <source>浮充识别第二次时间点(秒):</source>
-        <translation>Second float-charge check at(s):</translation>
+        <translation>2nd float-charge check at(s):</translation>
     </message>
     <message>
         <source>浮充状态第二次识别时间(秒):</source>
-        <translation>Second float-charge check time(s):</translation>
+        <translation>2nd float-charge check time(s):</translation>
     </message>
     <message>
         <source>制作参数卡</source>
@@ -1007,10 +1007,6 @@ put the card onto the induction zone, and then click "Return card"</translation>
         <translation>Electric car setting cards</translation>
     </message>
     <message>
-        <source>最小化</source>
-        <translation>Minimise</translation>
-    </message>
-    <message>
         <source>公司名称</source>
         <translation>Company name</translation>
     </message>
@@ -1093,6 +1089,16 @@ put the card onto the induction zone, and then click "Return card"</translation>
     <message>
         <source>第%1档的开始时间必须等于第%2档的结束时间</source>
         <translation>The start of range %1 must equal the end of range %2</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <comment>title button</comment>
+        <translation>Minimise</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <comment>title button</comment>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
