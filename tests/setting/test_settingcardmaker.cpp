@@ -90,6 +90,7 @@ private slots:
     void parameter_card_refused_on_transport_keyed_blank();
     void parameter_card_made_on_a_used_card();
     void failed_card_leaves_presets_and_configuration();
+    void unsaved_configuration_is_not_reported_as_plain_success();
     void bike_checks_refuse_before_anything_is_sent_data();
     void bike_checks_refuse_before_anything_is_sent();
     void car_checks_come_in_their_own_order();
@@ -257,6 +258,20 @@ void TestSettingCardMaker::failed_card_leaves_presets_and_configuration()
     QCOMPARE(SettingCardMaker(m_reader).makeCarSetting(carSetting(), config).code, Outcome::WriteFailed);
     QCOMPARE(config.limit_money, 30000);
     QVERIFY(!QFile::exists(PresetFile::CarSetting));
+}
+
+void TestSettingCardMaker::unsaved_configuration_is_not_reported_as_plain_success()
+{
+    // A directory in the way of config.ini makes the save fail.
+    QVERIFY(QDir().mkdir(kConfigFileName));
+    StationConfig config;
+    const Outcome outcome = SettingCardMaker(m_reader).makeCarSetting(carSetting(), config);
+    QDir().rmdir(kConfigFileName);
+    QCOMPARE(outcome.code, Outcome::MadeConfigUnsaved);
+    QVERIFY(outcome.made());
+    // The running station still uses the new values.
+    QCOMPARE(config.limit_money, 100000);
+    QCOMPARE(fileBytes(PresetFile::CarSetting), CarSettingImage::build(carSetting()));
 }
 
 void TestSettingCardMaker::bike_checks_refuse_before_anything_is_sent_data()
