@@ -30,7 +30,9 @@ void apply(QDialog* dialog, QWidget* titleBar, QAbstractButton* minButton, QAbst
 {
     dialog->setProperty("form", true);
     dialog->setProperty("canMove", true);
-    dialog->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint);
+    // Qt::Dialog: a dialog given a parent must stay a window of its own.
+    dialog->setWindowFlags(
+        Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint);
 
     decorate(minButton, GlyphMinimise, false);
     decorate(maxButton, GlyphMaximise, false);

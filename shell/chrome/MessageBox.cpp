@@ -41,6 +41,10 @@ QPoint placeBox(QWidget* parent, MsgBox* box)
     } else {
         box->show();
     }
+    // Long messages wrap; grow the box downwards so no line is cut off.
+    const int needed = box->heightForWidth(box->width());
+    if (needed > box->height())
+        box->resize(box->width(), needed);
 
     QRect parentRect;
     if (parent)

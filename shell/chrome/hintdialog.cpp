@@ -7,7 +7,9 @@ hintdialog::Direction hintdialog::s_direction = hintdialog::NONE;
 hintdialog::hintdialog(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint);
+    // Qt::Dialog keeps a box with a parent its own window instead of a
+    // child painted inside the parent.
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint);
     // Cursor feedback over the border needs moves without a pressed button.
     setMouseTracking(true);
     s_direction = NONE;

@@ -87,7 +87,9 @@ void TestChromeResources::icon_helper_puts_glyph_in_icon_font_on_button()
 
 void TestChromeResources::dialog_chrome_sets_up_a_working_dialog()
 {
+    QWidget owner;
     TitledDialog dialog;
+    dialog.setParent(&owner, dialog.windowFlags());
     auto* title = new QWidget(&dialog);
     auto* min = new QPushButton(title);
     auto* close = new QPushButton(title);
@@ -99,6 +101,7 @@ void TestChromeResources::dialog_chrome_sets_up_a_working_dialog()
     QVERIFY(flags & Qt::FramelessWindowHint);
     QVERIFY(flags & Qt::WindowSystemMenuHint);
     QVERIFY((flags & Qt::WindowMinMaxButtonsHint) == Qt::WindowMinMaxButtonsHint);
+    QVERIFY(dialog.isWindow());
     QCOMPARE(min->text(), QString(QChar(0xF068)));
     QCOMPARE(close->text(), QString(QChar(0xF00D)));
     QCOMPARE(close->font().pointSize(), 9);

@@ -17,6 +17,7 @@ private slots:
     void box_position_measured_from_parent_on_screen();
     void show_message_places_box_over_parent_wherever_it_is_data();
     void show_message_places_box_over_parent_wherever_it_is();
+    void long_message_grows_the_box_instead_of_cutting_text();
     void box_without_parent_is_centred_on_the_screen();
     void test_mode_records_calls_and_answers_from_queue();
     void test_mode_leaves_no_box_behind();
@@ -88,6 +89,17 @@ void TestMessageBox::show_message_places_box_over_parent_wherever_it_is()
     QCOMPARE(r.position, expected);
 }
 
+void TestMessageBox::long_message_grows_the_box_instead_of_cutting_text()
+{
+    QWidget parent(nullptr, Qt::FramelessWindowHint);
+    parent.setGeometry(0, 0, 800, 600);
+    const QString text = QString("The reader balance is not enough for this recharge. ").repeated(4);
+    showMessage(&parent, "t", text);
+    // Same width, so x is unchanged; a taller box sits higher.
+    QCOMPARE(MessageBox::last().position.x(), 250);
+    QVERIFY(MessageBox::last().position.y() < 150);
+}
+
 void TestMessageBox::box_without_parent_is_centred_on_the_screen()
 {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
@@ -143,7 +155,9 @@ void TestMessageBox::box_buttons_give_accept_and_reject()
         QVERIFY(!box.isVisible());
         QCOMPARE(box.result(), QString(name) == "btn_ok" ? int(QDialog::Accepted) : int(QDialog::Rejected));
     }
-    MsgBox box;
+    QWidget parent;
+    MsgBox box(&parent);
+    QVERIFY(box.isWindow());
     QVERIFY(box.findChild<QLabel*>("label_msg")->wordWrap());
     QCOMPARE(box.windowTitle(), QString("提示"));
     QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
