@@ -1,0 +1,163 @@
+#include "RecordBrowser.h"
+
+#include "DialogChrome.h"
+#include "FileDialog.h"
+#include "GridModel.h"
+#include "MessageBox.h"
+#include "SheetExport.h"
+
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QTableView>
+
+namespace {
+
+// Exports of fewer rows end before a progress window would be seen.
+constexpr int kProgressFromRows = 5000;
+constexpr int kProgressIntervalMs = 100;
+constexpr int kDateColumnWidth = 150;
+constexpr int kDateColumn = 6;
+
+} // namespace
+
+RecordBrowser::RecordBrowser(const BrowserTable& table, QWidget* parent)
+    : QDialog(parent)
+    , m_table(table)
+    , m_model(new GridModel(this))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+void RecordBrowser::setUp(const Widgets& widgets, const QStringList& titles, const Texts& texts)
+{
+    m_widgets = widgets;
+    m_texts = texts;
+    DialogChrome::apply(this, widgets.titleBar, widgets.minButton, widgets.maxButton, widgets.closeButton);
+    DialogChrome::centreOverParent(this);
+
+    m_model->setTitles(titles);
+    widgets.table->setModel(m_model);
+    widgets.table->horizontalHeader()->setStretchLastSection(true);
+    if (titles.size() > kDateColumn)
+        widgets.table->setColumnWidth(kDateColumn, kDateColumnWidth);
+
+    if (widgets.from && widgets.to) {
+        const QDate today = QDate::currentDate();
+        widgets.to->setDate(today);
+        widgets.from->setDate(QDate(today.year(), today.month(), 1));
+    }
+}
+
+void RecordBrowser::setCompany(const QString& company)
+{
+    m_widgets.company->setText(company);
+}
+
+QString RecordBrowser::trText(const char* source) const
+{
+    return QCoreApplication::translate(metaObject()->className(), source);
+}
+
+void RecordBrowser::on_btnMenu_Close_clicked()
+{
+    close();
+    emit w_close();
+}
+
+void RecordBrowser::showResult(GridResult result)
+{
+    if (!result.found()) {
+        MessageBox::showMessage(this, trText("提示"), trText("未查找到结果"));
+        return;
+    }
+    m_model->setGrid(std::move(result.grid));
+}
+
+void RecordBrowser::reload()
+{
+    showResult(RecordQuery::all(m_table));
+}
+
+void RecordBrowser::loadQuietly()
+{
+    GridResult result = RecordQuery::all(m_table);
+    if (result.found())
+        m_model->setGrid(std::move(result.grid));
+}
+
+void RecordBrowser::searchName()
+{
+    const QString text = m_widgets.name->text();
+    if (text.isEmpty()) {
+        MessageBox::showMessage(this, trText("提示"), trText("请输入查找的姓名"));
+        return;
+    }
+    showResult(RecordQuery::byName(m_table, text));
+}
+
+void RecordBrowser::searchPhone()
+{
+    const QString text = m_widgets.phone->text();
+    if (text.isEmpty()) {
+        MessageBox::showMessage(this, trText("提示"), trText(m_texts.emptyPhone));
+        return;
+    }
+    showResult(RecordQuery::byPhone(m_table, text));
+}
+
+void RecordBrowser::searchDates()
+{
+    showResult(RecordQuery::byDates(m_table, m_widgets.from->date(), m_widgets.to->date()));
+}
+
+void RecordBrowser::on_btn_export_execl_clicked()
+{
+    if (!m_texts.exportFilter)
+        return;
+    const QString proposed
+        = m_texts.translateExportName ? trText(m_texts.exportName) : QString::fromUtf8(m_texts.exportName);
+    const QString path = FileDialog::getSaveFileName(
+        this, trText("选择目录"), proposed, QString::fromUtf8(m_texts.exportFilter));
+    if (path.isEmpty())
+        return;
+
+    const int rows = m_model->rowCount();
+    QScopedPointer<QProgressDialog> progress;
+    if (rows >= kProgressFromRows) {
+        progress.reset(new QProgressDialog(trText("正在导出，请稍候"), trText("取消"), 0, rows, this));
+        progress->setWindowTitle(trText("导出Excel"));
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setMinimumDuration(0);
+        progress->setValue(0);
+    }
+    QElapsedTimer sinceUpdate;
+    sinceUpdate.start();
+    // Repainting and polling the cancel button on every row would cost more
+    // than writing it.
+    const auto onRow = [&](int done, int total) {
+        if (!progress || (done < total && sinceUpdate.elapsed() < kProgressIntervalMs))
+            return true;
+        sinceUpdate.restart();
+        progress->setValue(done);
+        return !progress->wasCanceled();
+    };
+    const SheetExport::Result result = SheetExport::write(*m_model, path, onRow);
+    progress.reset();
+
+    switch (result.outcome) {
+    case SheetExport::Outcome::Written:
+        MessageBox::showMessage(this, trText("提示"), trText("导出成功"));
+        break;
+    case SheetExport::Outcome::Cancelled:
+        break;
+    case SheetExport::Outcome::CannotCreate:
+    case SheetExport::Outcome::CannotWrite:
+        MessageBox::showMessage(this, trText("错误提示"), trText("导出失败，无法写入文件"));
+        break;
+    }
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "RecordQuery.h"
+
+#include <QDialog>
+
+class GridModel;
+class QAbstractButton;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QTableView;
+
+// What the record browsers have in common: the frameless chrome, a table over
+// a GridModel, reload, name, telephone and date searches that replace the
+// rows only when they find some, and the .xlsx export of what is on screen.
+// Messages are translated in the concrete window's context.
+class RecordBrowser : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(RecordBrowser)
+
+public:
+    void setCompany(const QString& company);
+    QTableView* table() const { return m_widgets.table; }
+    GridModel* model() const { return m_model; }
+
+signals:
+    void w_close();
+
+protected slots:
+    // Bound by name to the close and export buttons every browser's form has.
+    void on_btnMenu_Close_clicked();
+    void on_btn_export_execl_clicked();
+
+protected:
+    // The form's widgets; the search fields and date edits may be null.
+    struct Widgets
+    {
+        QWidget* titleBar = nullptr;
+        QAbstractButton* minButton = nullptr;
+        QAbstractButton* maxButton = nullptr;
+        QAbstractButton* closeButton = nullptr;
+        QLabel* company = nullptr;
+        QTableView* table = nullptr;
+        QLineEdit* name = nullptr;
+        QLineEdit* phone = nullptr;
+        QDateEdit* from = nullptr;
+        QDateEdit* to = nullptr;
+    };
+    // Untranslated source texts that differ between the browsers; without an
+    // export filter the export button does nothing.
+    struct Texts
+    {
+        const char* emptyPhone = nullptr;
+        const char* exportName = nullptr;
+        bool translateExportName = false;
+        const char* exportFilter = nullptr;
+    };
+
+    RecordBrowser(const BrowserTable& table, QWidget* parent);
+
+    // After setupUi: chrome, columns, the date range of this month, first load.
+    void setUp(const Widgets& widgets, const QStringList& titles, const Texts& texts);
+
+    void reload();
+    void searchName();
+    void searchPhone();
+    void searchDates();
+
+    // The rows as they open, without the no-result message (DevChDialog).
+    void loadQuietly();
+
+private:
+    QString trText(const char* source) const;
+    void showResult(GridResult result);
+
+    const BrowserTable& m_table;
+    GridModel* m_model;
+    Widgets m_widgets;
+    Texts m_texts;
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+// Merges the four record tables of another station's database file into the
+// station's own, table by table in the order user, record, backcard, devch,
+// skipping rows the station already holds:
+//   user      same card number
+//   record    same card number and same time stamp
+//   backcard  same card number and same time stamp
+//   devch     same time stamp
+// New rows get new ids; imported users come unbound. The man table is never
+// read. Inserts are committed in batches, so whatever was merged before a
+// cancel or a failed insert stays.
+class DatabaseImport
+{
+public:
+    enum class Table { User, Record, BackCard, DevCh };
+    enum class Outcome { Merged, OpenFailed, Cancelled, InsertFailed };
+    struct Result
+    {
+        Outcome outcome = Outcome::OpenFailed;
+        Table table = Table::User; // where it stopped, for Cancelled and InsertFailed
+        int merged = 0;
+        int skipped = 0;
+    };
+
+    // What the progress window sees: the range of each table (the source's
+    // highest id, 0 when empty) and the count of source rows reached. A false
+    // return from rowReached cancels before that row is merged.
+    class Progress
+    {
+    public:
+        virtual ~Progress() = default;
+        virtual void tableStarted(Table table, int maximum) = 0;
+        virtual bool rowReached(int count) = 0;
+    };
+
+    static inline const QString kConnectionName = QStringLiteral("db2");
+
+    // Points the "db2" connection (registered at the first import, reused
+    // after) at the file and opens it read-only. False when the file cannot be
+    // opened or is not an SQLite database.
+    bool open(const QString& fileName);
+
+    Result merge(Progress* progress = nullptr);
+
+    // Indexes on the columns the duplicate look-ups search; the table layouts
+    // stay as they are. Created on the station's database before a merge.
+    static bool createLookupIndexes();
+
+    void setBatchSize(int rows) { m_batchSize = rows > 0 ? rows : 1; }
+
+private:
+    int m_batchSize = 2000;
+};
