@@ -21,7 +21,7 @@ private slots:
     void issue_button_needs_a_name_and_a_card();
     void reissue_rewrites_the_holder_and_keeps_the_binding();
     void continuous_issue_registers_every_card_without_a_name();
-    void issue_confirms_a_key_change_whose_answer_was_lost();
+    void issue_confirms_the_key_change_by_reading_back();
     void malformed_user_key_refuses_issue_return_and_bind();
 
     void return_refunds_the_whole_balance_data();
@@ -148,7 +148,7 @@ void TestIssueReturnBind::continuous_issue_registers_every_card_without_a_name()
     }
 }
 
-void TestIssueReturnBind::issue_confirms_a_key_change_whose_answer_was_lost()
+void TestIssueReturnBind::issue_confirms_the_key_change_by_reading_back()
 {
     const quint32 id = VirtualReader::addBlankCard();
     VirtualReader::placeCard(id);
@@ -159,6 +159,13 @@ void TestIssueReturnBind::issue_confirms_a_key_change_whose_answer_was_lost()
     QCOMPARE(r.outcome, IssueResult::Issued);
     QVERIFY(sectorKeyA(id, UserSector) == BuiltinKeys::DefaultUser);
     QCOMPARE(rows("user", id).size(), 1);
+
+    // A trailer write that answers success without sticking is no issue.
+    const quint32 other = VirtualReader::addBlankCard();
+    VirtualReader::placeCard(other);
+    VirtualReader::armLostWrite(UserSector * 4 + 3, 1);
+    QCOMPARE(CardIssue(station(&m_reader)).issueCard(other, CardOwner()).outcome, IssueResult::Failed);
+    QVERIFY(rows("user", other).isEmpty());
 }
 
 void TestIssueReturnBind::malformed_user_key_refuses_issue_return_and_bind()
@@ -260,6 +267,7 @@ void TestIssueReturnBind::return_confirms_which_key_the_card_carries_data()
     QTest::addColumn<int>("outcome");
     QTest::newRow("trailer written, answer lost") << "noanswer" << int(ReturnResult::Returned);
     QTest::newRow("trailer refused") << "status" << int(ReturnResult::KeyChangeFailed);
+    QTest::newRow("trailer write did not stick") << "lost" << int(ReturnResult::KeyChangeFailed);
     QTest::newRow("card taken away") << "removed" << int(ReturnResult::KeyChangeUncertain);
 }
 
@@ -273,6 +281,8 @@ void TestIssueReturnBind::return_confirms_which_key_the_card_carries()
         VirtualReader::armNoAnswer(0, SimCommand::WriteBlock);
     } else if (fault == "status") {
         VirtualReader::armStatus(SimStatus::WriteRefused, SimCommand::WriteBlock);
+    } else if (fault == "lost") {
+        VirtualReader::armLostWrite(UserSector * 4 + 3, 1);
     } else {
         VirtualReader::Fault f;
         f.kind = VirtualReader::Fault::RemoveCard;
@@ -389,6 +399,9 @@ void TestIssueReturnBind::bind_refusals()
 
     VirtualReader::armStatus(SimStatus::WriteRefused, SimCommand::WriteBlock);
     QCOMPARE(CardBind(station(&m_reader)).bind(13, 2).outcome, BindResult::WriteFailed);
+    QCOMPARE(readBinding(VirtualReader::block(id, UserSector * 4)).post, 12u);
+    VirtualReader::armLostWrite(UserSector * 4, 1);
+    QCOMPARE(CardBind(station(&m_reader)).bind(14, 2).outcome, BindResult::WriteFailed);
     QCOMPARE(readBinding(VirtualReader::block(id, UserSector * 4)).post, 12u);
 }
 

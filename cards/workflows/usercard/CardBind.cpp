@@ -33,7 +33,14 @@ BindResult CardBind::bind(quint32 post, quint8 port)
     result.post = post;
     result.port = post == 0 ? 0 : port;
     quint32 id = 0;
-    result.code = reader.writeBlocks(m_station.block(0), 1, key, id, makeBindBlock(post, result.port));
+    const QByteArray bindBlock = makeBindBlock(post, result.port);
+    result.code = reader.writeBlocks(m_station.block(0), 1, key, id, bindBlock);
+    // Read back: a write may answer success without sticking.
+    QByteArray written;
+    if (result.code == ReaderResult::Ok)
+        result.code = reader.readBlocks(m_station.block(0), 1, key, id, written);
+    if (result.code == ReaderResult::Ok && written != bindBlock)
+        result.code = ReaderResult::Transfer;
     if (result.code != ReaderResult::Ok) {
         result.outcome = BindResult::WriteFailed;
         return result;

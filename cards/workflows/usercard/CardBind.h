@@ -12,7 +12,7 @@ struct BindResult
         SectorZero, // block 0 of sector 0 is the card's maker block
         BadUserKey, // usr_key is not twelve hex digits; nothing was touched
         ReadFailed, // (code)
-        WriteFailed, // (code)
+        WriteFailed, // the write failed or did not read back (code)
         NotRegistered, // the card is bound but has no user row
         StoreFailed, // the card is bound but the user row could not be updated
     };

@@ -56,12 +56,12 @@ ReturnResult CardReturn::returnCard()
     result.amount = check.image.balance;
 
     result.code = reader.changeSectorKey(m_station.sector(), userKey, BuiltinKeys::SpareCard);
-    if (result.code != ReaderResult::Ok) {
-        result.outcome = confirmKeyChange(userKey, result.id);
-        if (result.outcome != ReturnResult::Returned)
-            return result;
+    result.outcome = confirmKeyChange(userKey, result.id);
+    if (result.outcome != ReturnResult::Returned) {
+        if (result.code == ReaderResult::Ok)
+            result.code = ReaderResult::Transfer;
+        return result;
     }
-    result.outcome = ReturnResult::Returned;
     result.code = ReaderResult::Ok;
 
     if (m_station.readerInfo.isShareMode())
@@ -94,18 +94,19 @@ ReturnResult CardReturn::returnSettingCard()
     return result;
 }
 
-// The trailer write may have gone through with its answer lost. The card is
-// then read under either key to find out which one it carries, so that its
-// money is neither refunded while it stays on the card nor left behind unseen.
+// The trailer write is not verified by the reader: its answer may be lost
+// after it went through, or it may answer success without sticking. Which key
+// the card carries decides, so that money is neither refunded while it stays
+// on the card nor left behind unseen.
 ReturnResult::Outcome CardReturn::confirmKeyChange(const SectorKey& userKey, quint32 id)
 {
     CardReader& reader = *m_station.reader;
     quint32 readId = 0;
-    QByteArray blocks;
-    if (reader.readBlocks(m_station.block(1), 2, BuiltinKeys::SpareCard, readId, blocks) == ReaderResult::Ok
+    QByteArray block;
+    if (reader.readBlocks(m_station.block(1), 1, BuiltinKeys::SpareCard, readId, block) == ReaderResult::Ok
         && readId == id)
         return ReturnResult::Returned;
-    if (reader.readBlocks(m_station.block(1), 2, userKey, readId, blocks) == ReaderResult::Ok && readId == id)
+    if (reader.readBlocks(m_station.block(1), 1, userKey, readId, block) == ReaderResult::Ok && readId == id)
         return ReturnResult::KeyChangeFailed;
     return ReturnResult::KeyChangeUncertain;
 }

@@ -45,7 +45,7 @@ public:
 
 private:
     ReturnResult returnSettingCard();
-    // After a failed key change: did the trailer take the spare-card key?
+    // After the key change: does the trailer carry the spare-card key?
     ReturnResult::Outcome confirmKeyChange(const SectorKey& userKey, quint32 id);
     void refund(ReturnResult& result);
     void saveRecord(ReturnResult& result);
