@@ -1,0 +1,355 @@
+#include "DatabaseBackup.h"
+#include "DatabaseImport.h"
+#include "DatabaseTransfer.h"
+#include "RecordsFixture.h"
+
+#include <QSqlRecord>
+#include <functional>
+
+namespace {
+
+// Builds another station's database file while the station's own connection
+// is put aside, then reopens the station.
+void buildDatabase(const QString& path, const QString& stationPath, const std::function<void()>& fill)
+{
+    const QString name = QLatin1String(QSqlDatabase::defaultConnection);
+    QSqlDatabase::database(name, false).close();
+    QSqlDatabase::removeDatabase(name);
+    QVERIFY(prepareDatabase(path).opened);
+    fill();
+    QSqlDatabase::database(name, false).close();
+    QSqlDatabase::removeDatabase(name);
+    QVERIFY(openDatabase(stationPath));
+}
+
+void exec(const QString& statement)
+{
+    QSqlQuery query;
+    QVERIFY2(query.exec(statement), qPrintable(statement));
+}
+
+QStringList values(const QString& statement)
+{
+    QStringList texts;
+    QSqlQuery query(statement + QStringLiteral(" order by id"));
+    while (query.next()) {
+        QStringList row;
+        for (int i = 0; i < query.record().count(); ++i)
+            row.append(query.value(i).isNull() ? QStringLiteral("NULL") : query.value(i).toString());
+        texts.append(row.join(QLatin1Char('|')));
+    }
+    return texts;
+}
+
+DevChRow topUp(quint32 money, const QString& date)
+{
+    DevChRow row;
+    row.money = money;
+    row.sn = 7;
+    row.ver = 1;
+    row.manager = QStringLiteral("admin");
+    row.date = date;
+    return row;
+}
+
+class StopAt : public DatabaseImport::Progress
+{
+public:
+    StopAt(DatabaseImport::Table table, int row)
+        : m_table(table)
+        , m_row(row)
+    {
+    }
+    void tableStarted(DatabaseImport::Table table, int maximum) override
+    {
+        m_current = table;
+        maxima.append(maximum);
+    }
+    bool rowReached(int count) override { return !(m_current == m_table && count == m_row); }
+
+    QList<int> maxima;
+
+private:
+    DatabaseImport::Table m_table;
+    int m_row;
+    DatabaseImport::Table m_current = DatabaseImport::Table::User;
+};
+
+} // namespace
+
+class TestDatabaseTransfer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_fixture.open();
+        m_station = m_fixture.path(kDatabaseFileName);
+    }
+    void cleanup()
+    {
+        if (QSqlDatabase::contains(DatabaseImport::kConnectionName)) {
+            QSqlDatabase::database(DatabaseImport::kConnectionName, false).close();
+            QSqlDatabase::removeDatabase(DatabaseImport::kConnectionName);
+        }
+        m_fixture.close();
+    }
+
+    void importing_the_own_backup_merges_nothing()
+    {
+        QVERIFY(insertUser(RecordsFixture::user(1, QStringLiteral("甲"))));
+        QVERIFY(insertRechargeRow(RecordsFixture::recharge(1, QStringLiteral("甲"), "2024-01-01 10.00.00")));
+        QVERIFY(insertDevChRow(topUp(100, "2024-01-01 11.00.00")));
+        QVERIFY(QDir().mkpath(m_fixture.path("backup")));
+        const QString backup = DatabaseBackup::targetPath(m_fixture.path("backup"));
+        QCOMPARE(DatabaseBackup::copy(m_station, backup), DatabaseBackup::Outcome::Copied);
+
+        DatabaseImport importer;
+        QVERIFY(importer.open(backup));
+        const DatabaseImport::Result result = importer.merge();
+        QCOMPARE(result.outcome, DatabaseImport::Outcome::Merged);
+        QCOMPARE(result.merged, 0);
+        QCOMPARE(result.skipped, 3);
+        QCOMPARE(
+            RecordsFixture::count("user") + RecordsFixture::count("record") + RecordsFixture::count("devch"),
+            3);
+    }
+
+    void rows_present_by_each_tables_rule_are_skipped_and_the_rest_merged()
+    {
+        QVERIFY(insertUser(RecordsFixture::user(1, QStringLiteral("local"), QStringLiteral("111"))));
+        QVERIFY(insertRechargeRow(RecordsFixture::recharge(1, "local", "2024-01-01 10.00.00")));
+        ReturnRow back;
+        back.cardnum = 2;
+        back.date = QStringLiteral("2024-01-02 10.00.00");
+        QVERIFY(insertReturnRow(back));
+        QVERIFY(insertDevChRow(topUp(100, "2024-01-03 10.00.00")));
+
+        const QString source = m_fixture.path("other.db");
+        buildDatabase(source, m_station, [] {
+            QVERIFY(insertUser(RecordsFixture::user(1, QStringLiteral("other"), QStringLiteral("999"))));
+            QVERIFY(insertUser(RecordsFixture::user(4294967295u, QStringLiteral("bound"))));
+            exec("update user set bindchid = 5, bindport = 2");
+            QVERIFY(insertRechargeRow(RecordsFixture::recharge(1, "x", "2024-01-01 10.00.00")));
+            QVERIFY(insertRechargeRow(RecordsFixture::recharge(1, "x", "2024-01-01 10.00.01")));
+            QVERIFY(insertRechargeRow(RecordsFixture::recharge(3, "x", "2024-01-01 10.00.00")));
+            QVERIFY(insertRechargeRow(RecordsFixture::recharge(3, "x", "2024'01-01 quote")));
+            ReturnRow same;
+            same.cardnum = 2;
+            same.date = QStringLiteral("2024-01-02 10.00.00");
+            QVERIFY(insertReturnRow(same));
+            same.date = QStringLiteral("2024-01-02 10.00.01");
+            QVERIFY(insertReturnRow(same));
+            QVERIFY(insertDevChRow(topUp(999, "2024-01-03 10.00.00")));
+            QVERIFY(insertDevChRow(topUp(100, "2024-01-03 10.00.01")));
+        });
+
+        DatabaseImport importer;
+        QVERIFY(importer.open(source));
+        DatabaseImport::Result result = importer.merge();
+        QCOMPARE(result.outcome, DatabaseImport::Outcome::Merged);
+        QCOMPARE(result.merged, 6);
+        QCOMPARE(result.skipped, 4);
+
+        QCOMPARE(values("select cardnum, name, phone, bindchid, bindport from user"),
+            QStringList({ "1|local|111|NULL|NULL", "4294967295|bound||NULL|NULL" }));
+        QCOMPARE(values("select cardnum, date from record"),
+            QStringList({ "1|2024-01-01 10.00.00", "1|2024-01-01 10.00.01", "3|2024-01-01 10.00.00",
+                "3|2024'01-01 quote" }));
+        QCOMPARE(values("select date from backcard"),
+            QStringList({ "2024-01-02 10.00.00", "2024-01-02 10.00.01" }));
+        QCOMPARE(values("select money, date from devch"),
+            QStringList({ "100|2024-01-03 10.00.00", "100|2024-01-03 10.00.01" }));
+
+        // The merged rows, a quoted time stamp among them, are found the next time.
+        QVERIFY(importer.open(source));
+        result = importer.merge();
+        QCOMPARE(result.outcome, DatabaseImport::Outcome::Merged);
+        QCOMPARE(result.merged, 0);
+    }
+
+    void a_second_import_reads_the_newly_chosen_file()
+    {
+        const QString first = m_fixture.path("first.db");
+        const QString second = m_fixture.path("second.db");
+        buildDatabase(first, m_station, [] { QVERIFY(insertUser(RecordsFixture::user(10, "first"))); });
+        buildDatabase(second, m_station, [] { QVERIFY(insertUser(RecordsFixture::user(20, "second"))); });
+        DatabaseImport importer;
+        QVERIFY(importer.open(first));
+        QCOMPARE(importer.merge().merged, 1);
+        DatabaseImport later;
+        QVERIFY(later.open(second));
+        QCOMPARE(later.merge().merged, 1);
+        QCOMPARE(values("select name from user"), QStringList({ "first", "second" }));
+    }
+
+    void cancel_and_failed_insert_keep_the_rows_merged_before_data()
+    {
+        QTest::addColumn<bool>("failInsert");
+        QTest::newRow("cancel at the sixth recharge") << false;
+        QTest::newRow("sixth recharge refused") << true;
+    }
+
+    void cancel_and_failed_insert_keep_the_rows_merged_before()
+    {
+        QFETCH(bool, failInsert);
+        const QString source = m_fixture.path("other.db");
+        buildDatabase(source, m_station, [] {
+            QVERIFY(insertUser(RecordsFixture::user(1, "u")));
+            for (int i = 1; i <= 10; ++i) {
+                const QString date = QStringLiteral("2024-02-01 10.00.%1").arg(i, 2, 10, QLatin1Char('0'));
+                QVERIFY(insertRechargeRow(RecordsFixture::recharge(1, i == 6 ? "bad" : "ok", date)));
+            }
+            exec("delete from record where id = 3"); // a gap: the range stays the highest id
+        });
+        if (failInsert)
+            exec("create trigger refuse before insert on record when new.name = 'bad' "
+                 "begin select raise(abort, 'refused'); end");
+
+        DatabaseImport importer;
+        importer.setBatchSize(2);
+        QVERIFY(importer.open(source));
+        StopAt progress(failInsert ? DatabaseImport::Table::DevCh : DatabaseImport::Table::Record, 5);
+        const DatabaseImport::Result result = importer.merge(&progress);
+        QCOMPARE(result.outcome,
+            failInsert ? DatabaseImport::Outcome::InsertFailed : DatabaseImport::Outcome::Cancelled);
+        QCOMPARE(result.table, DatabaseImport::Table::Record);
+        QCOMPARE(progress.maxima, QList<int>({ 1, 10 }));
+
+        // What was merged is committed: another connection sees it.
+        {
+            QSqlDatabase reader = addStationConnection(m_station, QStringLiteral("reader"));
+            QVERIFY(reader.open());
+            QSqlQuery query(reader);
+            QVERIFY(query.exec("select (select count(*) from user), (select count(*) from record)"));
+            QVERIFY(query.next());
+            QCOMPARE(query.value(0).toInt(), 1);
+            QCOMPARE(query.value(1).toInt(), 4);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("reader"));
+    }
+
+    void files_that_are_not_databases_do_not_open_and_missing_tables_count_as_empty()
+    {
+        const QString text = m_fixture.path("notes.db");
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+        file.close();
+        DatabaseImport importer;
+        QVERIFY(!importer.open(text));
+        QVERIFY(!importer.open(m_fixture.path("absent.db")));
+        QVERIFY(!QFile::exists(m_fixture.path("absent.db")));
+
+        const QString partial = m_fixture.path("partial.db");
+        {
+            QSqlDatabase other = addStationConnection(partial, QStringLiteral("partial"));
+            QVERIFY(other.open());
+            QSqlQuery query(other);
+            QVERIFY(query.exec("create table devch (id integer primary key autoincrement,money INTEGER,"
+                               "sn INTEGER,ver INTEGER,manager varchar(32),date varchar(32))"));
+            QVERIFY(
+                query.exec("insert into devch (money, sn, ver, manager, date) values (5, 7, 1, 'a', 'd')"));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("partial"));
+        QVERIFY(importer.open(partial));
+        const DatabaseImport::Result result = importer.merge();
+        QCOMPARE(result.outcome, DatabaseImport::Outcome::Merged);
+        QCOMPARE(result.merged, 1);
+    }
+
+    void backup_replaces_only_with_a_complete_copy()
+    {
+        QVERIFY(QDir().mkpath(m_fixture.path("backup")));
+        const QString target = DatabaseBackup::targetPath(m_fixture.path("backup"));
+        QCOMPARE(target, m_fixture.path("backup/database.db"));
+        QCOMPARE(DatabaseBackup::copy(m_station, target), DatabaseBackup::Outcome::Copied);
+        QCOMPARE(QFileInfo(target).size(), QFileInfo(m_station).size());
+
+        QCOMPARE(
+            DatabaseBackup::copy(m_fixture.path("gone.db"), target), DatabaseBackup::Outcome::CopyFailed);
+        QCOMPARE(QFileInfo(target).size(), QFileInfo(m_station).size());
+        QCOMPARE(DatabaseBackup::copy(m_station, m_fixture.path("no/such/database.db")),
+            DatabaseBackup::Outcome::CopyFailed);
+        QCOMPARE(DatabaseBackup::copy(m_station, DatabaseBackup::targetPath(m_fixture.path(QString()))),
+            DatabaseBackup::Outcome::SameFile);
+        QVERIFY(QFileInfo(m_station).size() > 0);
+        QCOMPARE(QDir(m_fixture.path("backup")).entryList(QDir::Files | QDir::Hidden),
+            QStringList { "database.db" });
+    }
+
+    void backup_prompt_asks_before_replacing_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("declined") << 0 << QStringList { "数据库已存在，是否覆盖？" } << false;
+        QTest::newRow("accepted") << 1 << QStringList { "数据库已存在，是否覆盖？", "备份数据库成功" }
+                                  << true;
+    }
+
+    void backup_prompt_asks_before_replacing()
+    {
+        QFETCH(int, answer);
+        QFETCH(QStringList, messages);
+        QFETCH(bool, replaced);
+        QVERIFY(QDir().mkpath(m_fixture.path("backup")));
+        QFile old(m_fixture.path("backup/database.db"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old backup");
+        old.close();
+
+        FileDialog::setNextFileName(m_fixture.path("backup"));
+        MessageBox::setNextAnswer(answer);
+        DatabaseBackupPrompt::run(nullptr);
+        QCOMPARE(RecordsFixture::messageTexts(), messages);
+        QCOMPARE(FileDialog::requests().first().kind, FileDialog::Folder);
+        QCOMPARE(FileDialog::requests().first().caption, QStringLiteral("请选择导出数据库的路径..."));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll() != QByteArray("old backup"), replaced);
+    }
+
+    void prompts_report_each_outcome_data()
+    {
+        QTest::addColumn<bool>("import");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("backup without folder") << false << ""
+                                               << "未选择文件夹";
+        QTest::newRow("backup copy fails") << false << "no/such/folder"
+                                           << "备份数据库失败";
+        QTest::newRow("import without file") << true << ""
+                                             << "未选择文件";
+        QTest::newRow("import of a text file") << true << "notes.db"
+                                               << "打开数据库失败";
+        QTest::newRow("import of a backup") << true << "backup.db"
+                                            << "导入数据库成功";
+    }
+
+    void prompts_report_each_outcome()
+    {
+        QFETCH(bool, import);
+        QFETCH(QString, chosen);
+        QFETCH(QString, message);
+        QFile notes(m_fixture.path("notes.db"));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write(QByteArray(2048, 'n'));
+        notes.close();
+        QVERIFY(QFile::copy(m_station, m_fixture.path("backup.db")));
+
+        FileDialog::setNextFileName(chosen.isEmpty() ? QString() : m_fixture.path(chosen));
+        if (import)
+            DatabaseImportPrompt::run(nullptr);
+        else
+            DatabaseBackupPrompt::run(nullptr);
+        QCOMPARE(RecordsFixture::messageTexts(), QStringList { message });
+    }
+
+private:
+    RecordsFixture m_fixture;
+    QString m_station;
+};
+
+QTEST_MAIN(TestDatabaseTransfer)
+#include "test_databasetransfer.moc"

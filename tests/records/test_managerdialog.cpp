@@ -1,0 +1,154 @@
+#include "ManStore.h"
+#include "ManagerDialog.h"
+#include "RecordsFixture.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+class TestManagerDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_fixture.open(); }
+    void cleanup() { m_fixture.close(); }
+
+    void gate_admits_only_admin_with_the_login_password_data()
+    {
+        QTest::addColumn<QString>("manager");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("other operator, right password") << "Admin"
+                                                        << "pw"
+                                                        << "无权限";
+        QTest::newRow("admin, wrong password") << "admin"
+                                               << "px"
+                                               << "密码错误";
+        QTest::newRow("admin, right password") << "admin"
+                                               << "pw"
+                                               << "";
+    }
+
+    void gate_admits_only_admin_with_the_login_password()
+    {
+        QFETCH(QString, manager);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        ManagerDialog* dialog = open(manager, typed);
+        QCOMPARE(RecordsFixture::messageTexts(), message.isEmpty() ? QStringList() : QStringList { message });
+        QCOMPARE(dialog->findChild<QGroupBox*>("group_man_man")->isHidden(), !message.isEmpty());
+        QCOMPARE(dialog->findChild<QGroupBox*>("group_man_pwd")->isHidden(), message.isEmpty());
+        if (message.isEmpty())
+            QCOMPARE(names(dialog), QStringList { "admin" });
+        delete dialog;
+    }
+
+    void adding_refuses_existing_names_in_any_case_and_accepts_empty_passwords()
+    {
+        ManagerDialog* dialog = open("admin", "pw");
+        type(dialog, "ADMIN", "x");
+        click(dialog, "btn_man_add");
+        QCOMPARE(RecordsFixture::messageTexts(), QStringList { "此用户已存在" });
+
+        MessageBox::clear();
+        type(dialog, "O'Neil", "");
+        click(dialog, "btn_man_add");
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(names(dialog), QStringList({ "admin", "O'Neil" }));
+        QCOMPARE(listMen().last().pwd, QString());
+        QCOMPARE(listMen().last().name, QStringLiteral("O'Neil"));
+
+        type(dialog, "", "x");
+        click(dialog, "btn_man_add");
+        QCOMPARE(RecordsFixture::messageTexts().last(), QStringLiteral("请输入名字"));
+        delete dialog;
+    }
+
+    void changing_updates_the_password_cell_of_that_account_only()
+    {
+        QVERIFY(addMan("ab", "1"));
+        QVERIFY(addMan("a_", "2"));
+        ManagerDialog* dialog = open("admin", "pw");
+        type(dialog, "a_", "new");
+        click(dialog, "btn_man_modfy");
+        QCOMPARE(RecordsFixture::messageTexts(), QStringList { "更新数据成功" });
+        auto* table = dialog->findChild<QTableWidget*>("table_man");
+        QCOMPARE(table->item(1, 1)->text(), QStringLiteral("1"));
+        QCOMPARE(table->item(2, 1)->text(), QStringLiteral("new"));
+        QCOMPARE(listMen().at(1).name, QStringLiteral("ab"));
+        QCOMPARE(listMen().at(2).pwd, QStringLiteral("new"));
+
+        type(dialog, "nobody", "x");
+        click(dialog, "btn_man_modfy");
+        QCOMPARE(RecordsFixture::messageTexts().last(), QStringLiteral("此用户未存在"));
+        delete dialog;
+    }
+
+    void deleting_spares_the_first_row_and_removes_the_chosen_account()
+    {
+        QVERIFY(addMan("ab", "1"));
+        QVERIFY(addMan("a_", "2"));
+        ManagerDialog* dialog = open("admin", "pw");
+        auto* table = dialog->findChild<QTableWidget*>("table_man");
+        click(dialog, "btn_man_del");
+        QCOMPARE(RecordsFixture::messageTexts().last(), QStringLiteral("未选择数据"));
+
+        table->setCurrentCell(0, 0);
+        click(dialog, "btn_man_del");
+        QCOMPARE(RecordsFixture::messageTexts().last(), QStringLiteral("第一用户无法删除"));
+        QCOMPARE(listMen().size(), 3);
+
+        // "a_" as a LIKE pattern would also match "ab", listed first.
+        table->setCurrentCell(2, 0);
+        QTest::mouseClick(
+            table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(2, 0)).center());
+        QCOMPARE(dialog->findChild<QLineEdit*>("edit_man_name")->text(), QStringLiteral("a_"));
+        QCOMPARE(dialog->findChild<QLineEdit*>("edit_man_pwd")->text(), QStringLiteral("2"));
+        click(dialog, "btn_man_del");
+        QCOMPARE(RecordsFixture::messageTexts().last(), QStringLiteral("删除用户成功"));
+        QCOMPARE(names(dialog), QStringList({ "admin", "ab" }));
+        QCOMPARE(manNames(), QStringList({ "admin", "ab" }));
+        delete dialog;
+    }
+
+private:
+    ManagerDialog* open(const QString& manager, const QString& typed)
+    {
+        auto* dialog = new ManagerDialog;
+        LoginSession session;
+        session.managerName = manager;
+        session.managerPwd = QStringLiteral("pw");
+        dialog->setSession(session);
+        dialog->show();
+        dialog->findChild<QLineEdit*>("edit_pwd_pwd")->setText(typed);
+        click(dialog, "btn_pwd_ok");
+        return dialog;
+    }
+
+    static void click(QWidget* window, const char* name)
+    {
+        QTest::mouseClick(window->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
+    }
+
+    static void type(QWidget* window, const QString& name, const QString& pwd)
+    {
+        window->findChild<QLineEdit*>("edit_man_name")->setText(name);
+        window->findChild<QLineEdit*>("edit_man_pwd")->setText(pwd);
+    }
+
+    static QStringList names(QWidget* window)
+    {
+        auto* table = window->findChild<QTableWidget*>("table_man");
+        QStringList texts;
+        for (int row = 0; row < table->rowCount(); ++row)
+            texts.append(table->item(row, 0)->text());
+        return texts;
+    }
+
+    RecordsFixture m_fixture;
+};
+
+QTEST_MAIN(TestManagerDialog)
+#include "test_managerdialog.moc"
