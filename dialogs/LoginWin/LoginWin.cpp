@@ -1,0 +1,188 @@
+#include "LoginWin.h"
+
+#include "Database.h"
+#include "ManStore.h"
+#include "MessageBox.h"
+#include "ProgramLauncher.h"
+#include "StationConfig.h"
+#include "VersionCheck.h"
+#include "ui_LoginWin.h"
+
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDebug>
+#include <QLineEdit>
+#include <QTranslator>
+
+namespace {
+const QString kEnglishFile = QStringLiteral(":/Language/english.qm");
+const QString kChineseFile = QStringLiteral(":/Language/chinese.qm");
+} // namespace
+
+LoginWin::LoginWin(QTranslator* translator, QWidget* parent)
+    : hintdialog(parent)
+    , m_ui(new Ui::LoginWin)
+    , m_translator(translator)
+    , m_modeGroup(new QButtonGroup(this))
+    , m_modeStyles({ QStringLiteral("image: url(:/pic/tab_bike.png);"),
+          QStringLiteral("image: url(:/pic/tab_car.png);") })
+    , m_versionCheck(new VersionCheck(this))
+{
+    m_ui->setupUi(this);
+
+    StationConfig config;
+    config.dev_type = 0;
+    loadConfig(config);
+    setFixedSize(size());
+
+    m_modeGroup->addButton(m_ui->radio_bike, 0);
+    m_modeGroup->addButton(m_ui->radio_car, 1);
+    // A mode this station does not know has no button and no picture: bike.
+    const int mode = (config.dev_type == 1) ? 1 : 0;
+    m_modeGroup->button(mode)->setChecked(true);
+    showModePicture();
+
+    if (config.language == English) {
+        switchLanguage(English);
+        m_ui->radio_eng->setChecked(true);
+    } else {
+        // No choice saved yet (or an unknown one): the built-in Chinese, with
+        // its button checked so the session always carries a language.
+        switchLanguage(Chinese);
+        m_ui->radio_chs->setChecked(true);
+    }
+
+    m_ui->combo_user->lineEdit()->setFont(m_ui->combo_user->font());
+
+    setUpDatabase();
+    m_ui->combo_user->addItems(manNames());
+
+    connect(m_versionCheck, &VersionCheck::replyFinished, this, &LoginWin::onReplyFinished);
+    connect(m_versionCheck, &VersionCheck::updateAvailable, this, &LoginWin::startProgram);
+    m_versionCheck->start();
+}
+
+LoginWin::~LoginWin() = default;
+
+void LoginWin::setUpDatabase()
+{
+    const DatabaseStartup startup = prepareDatabase();
+    if (!startup.opened) {
+        // Seeding fails too then; one message says it all.
+        showMessage(this, tr("错误提示"), tr("打开数据库失败"));
+        m_closedAtStart = true;
+        close();
+    } else if (startup.seedFailed) {
+        showMessage(this, tr("错误提示"), tr("插入数据失败"));
+    }
+}
+
+void LoginWin::refuse(const QString& text)
+{
+    showMessage(this, tr("错误提示"), text);
+}
+
+void LoginWin::on_btn_login_clicked()
+{
+    const QString name = m_ui->combo_user->lineEdit()->text();
+    const QString pwd = m_ui->edit_pwd->text();
+    if (name.isEmpty()) {
+        refuse(tr("用户名错误"));
+        return;
+    }
+
+    // The typed name is a LIKE pattern; only an exact match of the found name
+    // logs in, so "%" or another letter case never does.
+    const ManLookup lookup = findManLike(name);
+    if (lookup.status == LookupStatus::Failed) {
+        refuse(tr("!query.exec()错误"));
+        return;
+    }
+    if (!lookup.found() || lookup.row.name != name) {
+        refuse(tr("用户名错误"));
+        return;
+    }
+    if (lookup.row.pwd != pwd) {
+        refuse(tr("密码错误"));
+        return;
+    }
+
+    m_session.loginTime = qint32(QDateTime::currentSecsSinceEpoch());
+    m_session.managerName = lookup.row.name;
+    m_session.managerPwd = pwd;
+    m_session.readerSerial.clear();
+    m_session.devType = m_modeGroup->checkedId();
+    m_session.language = m_ui->radio_eng->isChecked() ? English : Chinese;
+    accept();
+}
+
+void LoginWin::showModePicture()
+{
+    const int id = m_modeGroup->checkedId();
+    if (id >= 0 && id < m_modeStyles.size())
+        m_ui->label_type->setStyleSheet(m_modeStyles.at(id));
+}
+
+void LoginWin::on_radio_bike_clicked()
+{
+    showModePicture();
+}
+
+void LoginWin::on_radio_car_clicked()
+{
+    showModePicture();
+}
+
+void LoginWin::on_radio_eng_clicked()
+{
+    switchLanguage(English);
+}
+
+void LoginWin::on_radio_chs_clicked()
+{
+    switchLanguage(Chinese);
+}
+
+void LoginWin::switchLanguage(Language language)
+{
+    if (m_translator) {
+        QCoreApplication::removeTranslator(m_translator);
+        if (!m_translator->load(language == English ? kEnglishFile : kChineseFile))
+            qDebug() << "cannot load translation" << (language == English ? kEnglishFile : kChineseFile);
+        QCoreApplication::installTranslator(m_translator);
+    }
+    retranslate();
+}
+
+void LoginWin::retranslate()
+{
+    setWindowTitle(tr("登陆"));
+    m_ui->label_user->setText(tr("用户名："));
+    m_ui->label_pwd->setText(tr("密码："));
+    m_ui->btn_login->setText(tr("登陆"));
+    m_ui->label_titleText->setText(tr("登陆"));
+    // Each language is offered under its own name, whatever the current one.
+    m_ui->radio_chs->setText(QStringLiteral("中文"));
+    m_ui->radio_eng->setText(QStringLiteral("English"));
+    m_ui->radio_bike->setText(tr("电动单车管理"));
+    m_ui->radio_car->setText(tr("电动汽车管理"));
+    m_ui->label_titleIcon->setText(QString());
+    m_ui->label_type->setText(QString());
+    m_ui->Button_WinMin->setText(QString());
+    m_ui->Button_Close->setText(QString());
+}
+
+void LoginWin::onReplyFinished(int statusCode)
+{
+    qDebug() << "version check download finished:" << statusCode;
+    ++m_finishedDownloads;
+}
+
+void LoginWin::startProgram(const QString& name)
+{
+    if (!name.isEmpty() && !ProgramLauncher::start(name))
+        MessageBox::warning(this, tr("警告信息"),
+            tr("启动主程序错误!\n可能主程序不存在或者被破坏!\n解决办法：重新安装程序!"));
+    close();
+}

@@ -1,0 +1,168 @@
+#include "MainDialog.h"
+
+#include "ChDialog.h"
+#include "DialogChrome.h"
+#include "MessageBox.h"
+#include "SysDialog.h"
+#include "ui_MainDialog.h"
+
+#include <QDateTime>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+const QString kClockFormat = QStringLiteral("yyyy-MM-dd  hh.mm.ss");
+} // namespace
+
+MainDialog::MainDialog(QWidget* parent)
+    : QDialog(parent)
+    , m_ui(new Ui::MainDialog)
+    , m_reader(std::make_unique<CardReader>())
+    , m_clock(quint32(QDateTime::currentSecsSinceEpoch()))
+{
+    m_ui->setupUi(this);
+    showClock();
+    // The menu starts filling the screen; initForm runs afterwards and leaves
+    // it draggable until the first toggle.
+    toggleMaximised();
+    initForm();
+    initConfig();
+    connect(&m_clockTimer, &QTimer::timeout, this, &MainDialog::timer_exec);
+    m_clockTimer.start(ClockPeriodMs);
+}
+
+MainDialog::~MainDialog()
+{
+    // The open dialog uses this menu's reader: it must not outlive it.
+    if (m_openDialog) {
+        m_openDialog->disconnect(this);
+        delete m_openDialog.data();
+    }
+}
+
+void MainDialog::initForm()
+{
+    DialogChrome::apply(this, m_ui->widgetTitle, m_ui->btnMenu_Min, m_ui->btnMenu_Max, m_ui->btnMenu_Close);
+    setWindowTitle(m_ui->labTitle->text());
+}
+
+void MainDialog::initConfig()
+{
+    loadConfig(m_config);
+    m_ui->label_company->setText(m_config.company);
+}
+
+void MainDialog::startSession(const LoginSession& session)
+{
+    m_session = session;
+    m_config.dev_type = session.devType;
+    m_config.language = session.language;
+    saveConfig(m_config);
+
+    m_clock = quint32(session.loginTime);
+    showClock();
+
+    const int result = m_reader->readDevInfo(m_readerInfo);
+    if (result != ReaderResult::Ok || m_readerInfo.serial() == 0) {
+        // Dialogs get the record as it is: all zero for an unknown reader.
+        m_readerInfo = ReaderInfo();
+        MessageBox::information(this, tr("提示"), tr("未识别到读卡器,请检查再重新打开软件"));
+        return;
+    }
+    m_session.readerSerial = m_readerInfo.serialText();
+    m_ui->label_readVer->setText(tr("序列号:") + m_session.readerSerial);
+}
+
+void MainDialog::showClock()
+{
+    m_ui->label_sysTime->setText(QDateTime::fromSecsSinceEpoch(m_clock).toString(kClockFormat));
+}
+
+void MainDialog::timer_exec()
+{
+    ++m_clock;
+    showClock();
+}
+
+void MainDialog::mainShow()
+{
+    show();
+    m_menuIdle = true;
+}
+
+void MainDialog::childDestroyed(QObject* dialog)
+{
+    // A dialog replaced in the meantime (closed, and another one opened before
+    // its deferred deletion) must not free the menu.
+    if (m_openDialog && m_openDialog != dialog)
+        return;
+    m_openDialog = nullptr;
+    mainShow();
+}
+
+void MainDialog::toggleMaximised()
+{
+    if (m_maximised) {
+        setGeometry(m_restoredGeometry);
+        setProperty("canMove", true);
+    } else {
+        m_restoredGeometry = geometry();
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            setGeometry(screen->availableGeometry());
+        setProperty("canMove", false);
+    }
+    m_maximised = !m_maximised;
+}
+
+bool MainDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->widgetTitle && event->type() == QEvent::MouseButtonDblClick) {
+        toggleMaximised();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void MainDialog::on_btnMenu_Min_clicked()
+{
+    showMinimized();
+}
+
+void MainDialog::on_btnMenu_Max_clicked()
+{
+    toggleMaximised();
+}
+
+void MainDialog::on_btnMenu_Close_clicked()
+{
+    close();
+}
+
+void MainDialog::on_btn_main_clicked()
+{
+    openChildDialog<ChDialog>([this](ChDialog& d) {
+        d.setup(m_config, m_reader.get(), m_readerInfo);
+        d.setup(m_session);
+    });
+}
+
+void MainDialog::on_btn_newCard_clicked() { }
+
+void MainDialog::on_btn_user_clicked() { }
+
+void MainDialog::on_btn_man_clicked() { }
+
+void MainDialog::on_btn_exitCard_clicked() { }
+
+void MainDialog::on_btn_record_clicked() { }
+
+void MainDialog::on_btn_setCard_clicked() { }
+
+void MainDialog::on_btn_sys_clicked()
+{
+    openChildDialog<SysDialog>([this](SysDialog& d) {
+        d.setConfig(m_config, m_reader.get());
+        d.setSession(m_session);
+    });
+}

@@ -1,0 +1,9 @@
+#include "StationStart.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    return StationStart::run(app);
+}

@@ -1,0 +1,32 @@
+#include "StationStart.h"
+
+#include "AppInit.h"
+#include "LoginWin.h"
+#include "MainDialog.h"
+
+#include <QApplication>
+#include <QTranslator>
+#include <memory>
+
+int StationStart::run(QApplication& app)
+{
+    AppInit::instance()->start();
+
+    // One translator for the whole run: the login window loads the chosen
+    // language into it, every window built later translates through it.
+    QTranslator translator;
+    auto login = std::make_unique<LoginWin>(&translator);
+    if (login->closedAtStart() || login->exec() != QDialog::Accepted)
+        return 0;
+
+    auto menu = std::make_unique<MainDialog>();
+    // Closing the menu ends the run even while a working dialog is still open.
+    QObject::connect(menu.get(), &QDialog::finished, &app, &QCoreApplication::quit);
+    menu->show();
+    menu->startSession(login->session());
+
+    const int exitCode = app.exec();
+    menu.reset();
+    login.reset();
+    return exitCode;
+}
