@@ -1,0 +1,281 @@
+#include "DownLoadManager.h"
+#include "LoginWin.h"
+#include "ManStore.h"
+#include "MessageBox.h"
+#include "ProgramLauncher.h"
+#include "ShellTestSupport.h"
+#include "VersionCheck.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTranslator>
+#include <QtTest>
+#include <memory>
+
+class TestLoginWin : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void login_refused_unless_name_and_password_match_exactly_data();
+    void login_refused_unless_name_and_password_match_exactly();
+    void login_accepted_fills_session_with_choices();
+    void config_preselects_mode_and_language_data();
+    void config_preselects_mode_and_language();
+    void mode_buttons_switch_picture();
+    void switching_language_twice_leaves_chinese();
+    void account_list_lists_every_administrator();
+    void unopenable_database_reports_and_marks_window_closed();
+    void newer_version_starts_updater_and_closes_window_data();
+    void newer_version_starts_updater_and_closes_window();
+
+private:
+    std::unique_ptr<LoginWin> makeWindow();
+    void typeLogin(LoginWin* w, const QString& name, const QString& pwd);
+
+    std::unique_ptr<ScratchDir> m_dir;
+    QTranslator m_translator;
+};
+
+void TestLoginWin::init()
+{
+    m_dir = std::make_unique<ScratchDir>();
+    MessageBox::setTestMode(true);
+    MessageBox::clear();
+    ProgramLauncher::setTestMode(true);
+    ProgramLauncher::clear();
+}
+
+void TestLoginWin::cleanup()
+{
+    QCoreApplication::removeTranslator(&m_translator);
+    m_dir.reset();
+}
+
+std::unique_ptr<LoginWin> TestLoginWin::makeWindow()
+{
+    auto w = std::make_unique<LoginWin>(&m_translator);
+    w->versionCheck()->downloadManager()->stopWork();
+    return w;
+}
+
+void TestLoginWin::typeLogin(LoginWin* w, const QString& name, const QString& pwd)
+{
+    child<QComboBox>(w, "combo_user")->lineEdit()->setText(name);
+    child<QLineEdit>(w, "edit_pwd")->setText(pwd);
+}
+
+void TestLoginWin::login_refused_unless_name_and_password_match_exactly_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("pwd");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("empty name") << QString() << QString() << "用户名错误";
+    QTest::newRow("capitals") << "ADMIN" << QString() << "用户名错误";
+    QTest::newRow("trailing percent") << "adm%" << QString() << "用户名错误";
+    QTest::newRow("underscore wildcard") << "b_b"
+                                         << "secret"
+                                         << "用户名错误";
+    QTest::newRow("unknown name") << "carol" << QString() << "用户名错误";
+    QTest::newRow("quote is a plain character") << "x' or '1'='1" << QString() << "用户名错误";
+    QTest::newRow("wrong password") << "bob"
+                                    << "Secret"
+                                    << "密码错误";
+    QTest::newRow("password given to admin") << "admin"
+                                             << "x"
+                                             << "密码错误";
+}
+
+void TestLoginWin::login_refused_unless_name_and_password_match_exactly()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, pwd);
+    QFETCH(QString, message);
+
+    auto w = makeWindow();
+    QVERIFY(addMan(QStringLiteral("bob"), QStringLiteral("secret")));
+    w->show();
+    typeLogin(w.get(), name, pwd);
+    click(w.get(), "btn_login");
+
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(MessageBox::last().title, QStringLiteral("错误提示"));
+    QCOMPARE(MessageBox::last().text, message);
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->result(), int(QDialog::Rejected));
+    // The fields keep what was typed for the next attempt.
+    QCOMPARE(child<QComboBox>(w.get(), "combo_user")->lineEdit()->text(), name);
+    QCOMPARE(child<QLineEdit>(w.get(), "edit_pwd")->text(), pwd);
+}
+
+void TestLoginWin::login_accepted_fills_session_with_choices()
+{
+    auto w = makeWindow();
+    w->show();
+    click(w.get(), "radio_car");
+    click(w.get(), "radio_eng");
+    typeLogin(w.get(), QStringLiteral("admin"), QString());
+    const qint64 before = QDateTime::currentSecsSinceEpoch();
+    click(w.get(), "btn_login");
+
+    QVERIFY(MessageBox::shown().isEmpty());
+    QCOMPARE(w->result(), int(QDialog::Accepted));
+    const LoginSession s = w->session();
+    QCOMPARE(s.managerName, QStringLiteral("admin"));
+    QCOMPARE(s.managerPwd, QString());
+    QCOMPARE(s.devType, 1);
+    QCOMPARE(s.language, 1);
+    QVERIFY(s.readerSerial.isEmpty());
+    QVERIFY(s.loginTime >= before && s.loginTime <= QDateTime::currentSecsSinceEpoch());
+}
+
+void TestLoginWin::config_preselects_mode_and_language_data()
+{
+    QTest::addColumn<QByteArray>("config");
+    QTest::addColumn<bool>("car");
+    QTest::addColumn<bool>("english");
+
+    QTest::newRow("no file") << QByteArray() << false << false;
+    QTest::newRow("car and English") << QByteArray(R"({"dev_type": 1, "language": 1})") << true << true;
+    QTest::newRow("bike and Chinese") << QByteArray(R"({"dev_type": 0, "language": 0})") << false << false;
+    QTest::newRow("unknown mode is bike") << QByteArray(R"({"dev_type": 7, "language": 1})") << false << true;
+    QTest::newRow("unknown language is Chinese")
+        << QByteArray(R"({"dev_type": 1, "language": 5})") << true << false;
+    QTest::newRow("language as text ignored") << QByteArray(R"({"language": "1"})") << false << false;
+}
+
+void TestLoginWin::config_preselects_mode_and_language()
+{
+    QFETCH(QByteArray, config);
+    QFETCH(bool, car);
+    QFETCH(bool, english);
+
+    if (!config.isEmpty())
+        writeConfig(config);
+    auto w = makeWindow();
+
+    QCOMPARE(child<QRadioButton>(w.get(), "radio_car")->isChecked(), car);
+    QCOMPARE(child<QRadioButton>(w.get(), "radio_bike")->isChecked(), !car);
+    QCOMPARE(child<QLabel>(w.get(), "label_type")->styleSheet(),
+        car ? QStringLiteral("image: url(:/pic/tab_car.png);")
+            : QStringLiteral("image: url(:/pic/tab_bike.png);"));
+    QCOMPARE(child<QRadioButton>(w.get(), "radio_eng")->isChecked(), english);
+    QCOMPARE(child<QRadioButton>(w.get(), "radio_chs")->isChecked(), !english);
+
+    QCOMPARE(w->windowTitle(), english ? QStringLiteral("Login in") : QStringLiteral("登陆"));
+    QCOMPARE(child<QLabel>(w.get(), "label_user")->text(),
+        english ? QStringLiteral("User") : QStringLiteral("用户名："));
+    QCOMPARE(child<QLabel>(w.get(), "label_pwd")->text(),
+        english ? QStringLiteral("Password") : QStringLiteral("密码："));
+    QCOMPARE(child<QPushButton>(w.get(), "btn_login")->text(),
+        english ? QStringLiteral("Login in") : QStringLiteral("登陆"));
+    QCOMPARE(child<QRadioButton>(w.get(), "radio_car")->text(),
+        english ? QStringLiteral("Electric Vehicle system") : QStringLiteral("电动汽车管理"));
+    QCOMPARE(child<QRadioButton>(w.get(), "radio_chs")->text(), QStringLiteral("中文"));
+
+    // Logging in right away carries the preselection into the session.
+    typeLogin(w.get(), QStringLiteral("admin"), QString());
+    click(w.get(), "btn_login");
+    QCOMPARE(w->session().devType, car ? 1 : 0);
+    QCOMPARE(w->session().language, english ? 1 : 0);
+}
+
+void TestLoginWin::mode_buttons_switch_picture()
+{
+    auto w = makeWindow();
+    w->show();
+    auto* picture = child<QLabel>(w.get(), "label_type");
+    click(w.get(), "radio_car");
+    QCOMPARE(picture->styleSheet(), QStringLiteral("image: url(:/pic/tab_car.png);"));
+    click(w.get(), "radio_bike");
+    QCOMPARE(picture->styleSheet(), QStringLiteral("image: url(:/pic/tab_bike.png);"));
+    // The language buttons form their own group: choosing one keeps the mode.
+    click(w.get(), "radio_eng");
+    QVERIFY(child<QRadioButton>(w.get(), "radio_bike")->isChecked());
+}
+
+void TestLoginWin::switching_language_twice_leaves_chinese()
+{
+    auto w = makeWindow();
+    w->show();
+    click(w.get(), "radio_eng");
+    QCOMPARE(child<QRadioButton>(w.get(), "radio_bike")->text(), QStringLiteral("Electric bicycle system"));
+    QCOMPARE(child<QLabel>(w.get(), "label_titleText")->text(), QStringLiteral("Login in"));
+    click(w.get(), "radio_chs");
+    QCOMPARE(child<QRadioButton>(w.get(), "radio_bike")->text(), QStringLiteral("电动单车管理"));
+    QCOMPARE(child<QLabel>(w.get(), "label_titleText")->text(), QStringLiteral("登陆"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("登陆"));
+    // Messages follow the language too.
+    typeLogin(w.get(), QStringLiteral("nobody"), QString());
+    click(w.get(), "btn_login");
+    QCOMPARE(MessageBox::last().text, QStringLiteral("用户名错误"));
+}
+
+void TestLoginWin::account_list_lists_every_administrator()
+{
+    {
+        auto first = makeWindow();
+        QVERIFY(addMan(QStringLiteral("bob"), QStringLiteral("1")));
+        QVERIFY(addMan(QStringLiteral("carol"), QStringLiteral("2")));
+    }
+    auto w = makeWindow();
+    auto* combo = child<QComboBox>(w.get(), "combo_user");
+    QStringList names;
+    for (int i = 0; i < combo->count(); ++i)
+        names << combo->itemText(i);
+    QCOMPARE(names, QStringList({ "admin", "bob", "carol" }));
+    QCOMPARE(combo->lineEdit()->font(), combo->font());
+}
+
+void TestLoginWin::unopenable_database_reports_and_marks_window_closed()
+{
+    // A directory in place of the file: SQLite cannot open it.
+    QVERIFY(QDir().mkdir(QStringLiteral("database.db")));
+    auto w = makeWindow();
+    QVERIFY(w->closedAtStart());
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(MessageBox::last().title, QStringLiteral("错误提示"));
+    QCOMPARE(MessageBox::last().text, QStringLiteral("打开数据库失败"));
+    QVERIFY(!w->isVisible());
+}
+
+void TestLoginWin::newer_version_starts_updater_and_closes_window_data()
+{
+    QTest::addColumn<bool>("starts");
+    QTest::newRow("updater starts") << true;
+    QTest::newRow("updater missing") << false;
+}
+
+void TestLoginWin::newer_version_starts_updater_and_closes_window()
+{
+    QFETCH(bool, starts);
+    auto w = makeWindow();
+    QVERIFY(!w->closedAtStart());
+    w->show();
+    ProgramLauncher::setNextResult(starts);
+    emit w->versionCheck()->updateAvailable(ProgramLauncher::updaterProgramName());
+
+    QCOMPARE(ProgramLauncher::requests().size(), 1);
+    QVERIFY(ProgramLauncher::requests().first().program.endsWith(ProgramLauncher::updaterProgramName()));
+    QVERIFY(!w->isVisible());
+    QCOMPARE(w->result(), int(QDialog::Rejected));
+    if (starts) {
+        QVERIFY(MessageBox::shown().isEmpty());
+    } else {
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::last().kind, MessageBox::StandardWarning);
+        QCOMPARE(MessageBox::last().title, QStringLiteral("警告信息"));
+        QVERIFY(MessageBox::last().text.startsWith(QStringLiteral("启动主程序错误!\n")));
+    }
+}
+
+QTEST_MAIN(TestLoginWin)
+#include "test_loginwin.moc"
