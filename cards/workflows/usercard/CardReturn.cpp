@@ -68,10 +68,15 @@ ReturnResult CardReturn::returnCard()
         refund(result);
     saveRecord(result);
 
+    // The wipe is read back: "returned" tells the operator the card is blank.
+    const QByteArray zeros(16 * WipedBlocks, '\0');
     quint32 id = 0;
-    result.wiped = reader.writeBlocks(m_station.block(0), WipedBlocks, BuiltinKeys::SpareCard, id,
-                       QByteArray(16 * WipedBlocks, '\0'))
-        == ReaderResult::Ok;
+    QByteArray wiped;
+    result.wiped = reader.writeBlocks(m_station.block(0), WipedBlocks, BuiltinKeys::SpareCard, id, zeros)
+            == ReaderResult::Ok
+        && reader.readBlocks(m_station.block(0), WipedBlocks, BuiltinKeys::SpareCard, id, wiped)
+            == ReaderResult::Ok
+        && wiped == zeros;
     return result;
 }
 

@@ -34,7 +34,7 @@ struct ReturnResult
     Refund refund = NoRefund;
     bool recordSaved = false;
     bool holderFound = false;
-    bool wiped = false; // blocks 0 to 2 were zeroed
+    bool wiped = false; // blocks 0 to 2 read back as zeros
 };
 
 class CardReturn
