@@ -1333,6 +1333,74 @@ recharging</translation>
         <source>升级成功，请断开USB线，再重新启动设备</source>
         <translation>Successfully upgraded.Plase unplug the USB cable and then restart it.</translation>
     </message>
+    <message>
+        <source>请选择导出数据库的路径...</source>
+        <translation>Please choose a folder</translation>
+    </message>
+    <message>
+        <source>未选择文件夹</source>
+        <translation>Folder not selected</translation>
+    </message>
+    <message>
+        <source>数据库已存在，是否覆盖？</source>
+        <translation>The database already exists. Overwrite it?</translation>
+    </message>
+    <message>
+        <source>备份数据库成功</source>
+        <translation>Database backup successfully</translation>
+    </message>
+    <message>
+        <source>数据库文件 (*.db)</source>
+        <translation>database file(*.db)</translation>
+    </message>
+    <message>
+        <source>请选择导入的数据库</source>
+        <translation>Please select a file</translation>
+    </message>
+    <message>
+        <source>未选择文件</source>
+        <translation>File not selected</translation>
+    </message>
+    <message>
+        <source>打开数据库失败</source>
+        <translation>Database-reading failed</translation>
+    </message>
+    <message>
+        <source>导入数据</source>
+        <translation>Import data</translation>
+    </message>
+    <message>
+        <source>请等待，正在导入数据库</source>
+        <translation>Importing file, please wait</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancle</translation>
+    </message>
+    <message>
+        <source>插入用户数据失败</source>
+        <translation>Inputting user data failed</translation>
+    </message>
+    <message>
+        <source>插入充值记录数据失败</source>
+        <translation>Inputting recharging records failed</translation>
+    </message>
+    <message>
+        <source>导入数据库成功</source>
+        <translation>Importing data success</translation>
+    </message>
+    <message>
+        <source>错误提示</source>
+        <translation>Warning of error</translation>
+    </message>
+    <message>
+        <source>备份数据库失败</source>
+        <translation>Backing up the database failed</translation>
+    </message>
+    <message>
+        <source>不能备份到数据库所在的文件夹</source>
+        <translation>The backup cannot go into the database's own folder</translation>
+    </message>
 </context>
 <context>
     <name>MainDialog</name>
@@ -1407,6 +1475,581 @@ settings</translation>
     <message>
         <source>最小化</source>
         <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>UserDialog</name>
+    <message>
+        <source>用户查询</source>
+        <translation>Search by user</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>卡号</source>
+        <translation>Card number</translation>
+    </message>
+    <message>
+        <source>姓名</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>电话</source>
+        <translation>Phone</translation>
+    </message>
+    <message>
+        <source>车牌号</source>
+        <translation>Car plate</translation>
+    </message>
+    <message>
+        <source>绑定的充电座编号</source>
+        <translation>Binded charging-socke- number</translation>
+    </message>
+    <message>
+        <source>绑定的端口号</source>
+        <translation>Binded port-number</translation>
+    </message>
+    <message>
+        <source>开卡时间</source>
+        <translation>Card activated date</translation>
+    </message>
+    <message>
+        <source>开卡人</source>
+        <translation>Card holder</translation>
+    </message>
+    <message>
+        <source>发卡器序列号</source>
+        <translation>S/N of card issurer</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Remarks</translation>
+    </message>
+    <message>
+        <source>按姓名查找</source>
+        <translation>Search by name</translation>
+    </message>
+    <message>
+        <source>按电话查找</source>
+        <translation>Search by phone</translation>
+    </message>
+    <message>
+        <source>更新全部记录</source>
+        <translation>Update all records</translation>
+    </message>
+    <message>
+        <source>导出Excel</source>
+        <translation>Export to Excel</translation>
+    </message>
+    <message>
+        <source>未查找到结果</source>
+        <translation>No result</translation>
+    </message>
+    <message>
+        <source>请输入查找的姓名</source>
+        <translation>Please input the name to be searched</translation>
+    </message>
+    <message>
+        <source>请输入查找的电话</source>
+        <translation>Please input the phone to be searched</translation>
+    </message>
+    <message>
+        <source>选择目录</source>
+        <translation>Select a catalogue</translation>
+    </message>
+    <message>
+        <source>导出成功</source>
+        <translation>File exported</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>错误提示</source>
+        <translation>Warning of error</translation>
+    </message>
+    <message>
+        <source>导出失败，无法写入文件</source>
+        <translation>Exporting failed: the file could not be written</translation>
+    </message>
+    <message>
+        <source>正在导出，请稍候</source>
+        <translation>Exporting, please wait</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>最大化</source>
+        <translation>Maximize</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>RecordDialog</name>
+    <message>
+        <source>充值记录</source>
+        <translation>Recharging records</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>S/N</translation>
+    </message>
+    <message>
+        <source>卡号</source>
+        <translation>Card No.</translation>
+    </message>
+    <message>
+        <source>姓名</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>电话</source>
+        <translation>Phone</translation>
+    </message>
+    <message>
+        <source>车牌号</source>
+        <translation>Car plate</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>管理员</source>
+        <translation>Admin</translation>
+    </message>
+    <message>
+        <source>充值金额</source>
+        <translation>Recharging amount</translation>
+    </message>
+    <message>
+        <source>充值前金额</source>
+        <translation>Pre-balance</translation>
+    </message>
+    <message>
+        <source>充值后金额</source>
+        <translation>After-balance</translation>
+    </message>
+    <message>
+        <source>发卡器序列号</source>
+        <translation>S/N of card issuer</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Remarks</translation>
+    </message>
+    <message>
+        <source>按姓名查找</source>
+        <translation>Search by name</translation>
+    </message>
+    <message>
+        <source>按电话查找</source>
+        <translation>Search by phone number</translation>
+    </message>
+    <message>
+        <source>按充值日期查找</source>
+        <translation>Search by recharging date</translation>
+    </message>
+    <message>
+        <source>至</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>更新全部记录</source>
+        <translation>Update all records</translation>
+    </message>
+    <message>
+        <source>导出Excel</source>
+        <translation>Export to Excel</translation>
+    </message>
+    <message>
+        <source>未查找到结果</source>
+        <translation>No result</translation>
+    </message>
+    <message>
+        <source>请输入查找的姓名</source>
+        <translation>Please input a name to be searched</translation>
+    </message>
+    <message>
+        <source>请输入查找的电话号码</source>
+        <translation>Please input a phone number to be searched</translation>
+    </message>
+    <message>
+        <source>选择目录</source>
+        <translation>Choose a catalogue</translation>
+    </message>
+    <message>
+        <source>导出成功</source>
+        <translation>Exporting done</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>错误提示</source>
+        <translation>Warning of error</translation>
+    </message>
+    <message>
+        <source>导出失败，无法写入文件</source>
+        <translation>Exporting failed: the file could not be written</translation>
+    </message>
+    <message>
+        <source>正在导出，请稍候</source>
+        <translation>Exporting, please wait</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>最大化</source>
+        <translation>Maximize</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>BackCardDialog</name>
+    <message>
+        <source>退卡记录</source>
+        <translation>Card refund records</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>S/N</translation>
+    </message>
+    <message>
+        <source>卡号</source>
+        <translation>Card No.</translation>
+    </message>
+    <message>
+        <source>姓名</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>电话</source>
+        <translation>Phone</translation>
+    </message>
+    <message>
+        <source>车牌号</source>
+        <translation>Car plate</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>管理员</source>
+        <translation>Admin</translation>
+    </message>
+    <message>
+        <source>退卡金额</source>
+        <translation>Refund balance</translation>
+    </message>
+    <message>
+        <source>发卡器序列号</source>
+        <translation>S/N of card Issuer</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Remarks</translation>
+    </message>
+    <message>
+        <source>按姓名查找</source>
+        <translation>Sear by name</translation>
+    </message>
+    <message>
+        <source>按电话查找</source>
+        <translation>Search by phone</translation>
+    </message>
+    <message>
+        <source>按退卡日期查找</source>
+        <translation>Search by card refund date</translation>
+    </message>
+    <message>
+        <source>至</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>更新全部记录</source>
+        <translation>Update all records</translation>
+    </message>
+    <message>
+        <source>导出Excel</source>
+        <translation>Export to excel</translation>
+    </message>
+    <message>
+        <source>未查找到结果</source>
+        <translation>No result</translation>
+    </message>
+    <message>
+        <source>请输入查找的姓名</source>
+        <translation>Input the name to be found</translation>
+    </message>
+    <message>
+        <source>请输入查找的电话号码</source>
+        <translation>Input the phone number to be found</translation>
+    </message>
+    <message>
+        <source>选择目录</source>
+        <translation>Choose a catalogue</translation>
+    </message>
+    <message>
+        <source>导出成功</source>
+        <translation>File exported</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>错误提示</source>
+        <translation>Warning of error</translation>
+    </message>
+    <message>
+        <source>导出失败，无法写入文件</source>
+        <translation>Exporting failed: the file could not be written</translation>
+    </message>
+    <message>
+        <source>正在导出，请稍候</source>
+        <translation>Exporting, please wait</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>最大化</source>
+        <translation>Maximize</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>DevChDialog</name>
+    <message>
+        <source>设备充值查询</source>
+        <translation>Recharging amount search</translation>
+    </message>
+    <message>
+        <source>充值金额</source>
+        <translation>Recharging amount</translation>
+    </message>
+    <message>
+        <source>设备序列号</source>
+        <translation>S/N</translation>
+    </message>
+    <message>
+        <source>充值版本号</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>管理员</source>
+        <translation>Admin</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>导出Excel</source>
+        <translation>Export to Excel</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>最大化</source>
+        <translation>Maximize</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>ManagerDialog</name>
+    <message>
+        <source>管理员设置</source>
+        <translation>Admin settings</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>输入密码：</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>管理员</source>
+        <translation>Admin</translation>
+    </message>
+    <message>
+        <source>姓名</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>姓名：</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>密码：</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Change</translation>
+    </message>
+    <message>
+        <source>增加管理员</source>
+        <translation>Add an admin</translation>
+    </message>
+    <message>
+        <source>修改管理员</source>
+        <translation>Change an admin</translation>
+    </message>
+    <message>
+        <source>删除管理员</source>
+        <translation>Delete an admin</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>无权限</source>
+        <translation>Unauthrized</translation>
+    </message>
+    <message>
+        <source>密码错误</source>
+        <translation>Password error</translation>
+    </message>
+    <message>
+        <source>请输入名字</source>
+        <translation>Please input your name</translation>
+    </message>
+    <message>
+        <source>此用户已存在</source>
+        <translation>User already existed</translation>
+    </message>
+    <message>
+        <source>插入数据失败</source>
+        <translation>Writing data failed</translation>
+    </message>
+    <message>
+        <source>此用户未存在</source>
+        <translation>User not existed</translation>
+    </message>
+    <message>
+        <source>更新数据成功</source>
+        <translation>Updating data success</translation>
+    </message>
+    <message>
+        <source>更新数据错误</source>
+        <translation>Updating data error</translation>
+    </message>
+    <message>
+        <source>表格数据错误</source>
+        <translation>Data error</translation>
+    </message>
+    <message>
+        <source>未选择数据</source>
+        <translation>Data unchosen</translation>
+    </message>
+    <message>
+        <source>第一用户无法删除</source>
+        <translation>The first user can't be deleted</translation>
+    </message>
+    <message>
+        <source>选择错误</source>
+        <translation>Wrong selection</translation>
+    </message>
+    <message>
+        <source>删除用户成功</source>
+        <translation>User deleted</translation>
+    </message>
+    <message>
+        <source>删除用户失败</source>
+        <translation>User deleting failed</translation>
+    </message>
+    <message>
+        <source>错误提示</source>
+        <translation>Warning of error</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>最大化</source>
+        <translation>Maximize</translation>
     </message>
     <message>
         <source>关闭</source>
