@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -82,6 +84,197 @@ bool faultFromJson(const QJsonObject& object, VirtualReader::Fault& fault)
     return true;
 }
 
+bool sameBytes(const QByteArray& a, const QByteArray& b)
+{
+    return a.isSharedWith(b) || a == b;
+}
+
+bool sameFault(const VirtualReader::Fault& a, const VirtualReader::Fault& b)
+{
+    return a.kind == b.kind && a.afterFrames == b.afterFrames && a.times == b.times && a.command == b.command
+        && a.block == b.block && a.status == b.status;
+}
+
+bool sameCounters(const VirtualReader::Counters& a, const VirtualReader::Counters& b)
+{
+    return a.reportsWritten == b.reportsWritten && a.reportsRead == b.reportsRead && a.lookups == b.lookups
+        && a.opens == b.opens && a.failedOpens == b.failedOpens;
+}
+
+// What tells one state file from the next: every save renames a new file
+// into place, and a hand edit changes the time at least.
+struct FileId
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1; // -1: no file
+    qint64 mtimeSec = 0;
+    qint64 mtimeNsec = 0;
+
+    bool operator==(const FileId& o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size && mtimeSec == o.mtimeSec
+            && mtimeNsec == o.mtimeNsec;
+    }
+    bool operator!=(const FileId& o) const { return !(*this == o); }
+};
+
+FileId fileIdOf(const QByteArray& path)
+{
+    FileId id;
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0)
+        return id;
+    id.device = quint64(st.st_dev);
+    id.inode = quint64(st.st_ino);
+    id.size = qint64(st.st_size);
+    id.mtimeSec = qint64(st.st_mtim.tv_sec);
+    id.mtimeNsec = qint64(st.st_mtim.tv_nsec);
+    return id;
+}
+
+// The lock file carries what changes with nearly every report, so the state
+// file is saved only when the reader itself changes. `version` goes up with
+// every save and keys each process's parsed copy (inode numbers come back
+// and file times are coarse, so the file's identity alone is not enough);
+// `file` is the identity that save left, so a file put there any other way
+// is noticed; `busEpoch` goes up whenever the device loses the response it
+// holds (unplug, re-enumeration, reset, a replaced file).
+struct LockHeader
+{
+    quint32 magic = 0;
+    quint32 size = 0;
+    quint64 version = 0;
+    quint64 busEpoch = 0;
+    FileId file;
+    qint64 counters[5] = {};
+};
+
+constexpr quint32 LockMagic = 0x4B4C5356;
+
+bool readHeader(int fd, LockHeader& header)
+{
+    return fd >= 0 && ::pread(fd, &header, sizeof header, 0) == ssize_t(sizeof header)
+        && header.magic == LockMagic && header.size == sizeof header;
+}
+
+void writeHeader(int fd, LockHeader& header)
+{
+    header.magic = LockMagic;
+    header.size = sizeof header;
+    if (fd >= 0 && ::pwrite(fd, &header, sizeof header, 0) != ssize_t(sizeof header))
+        qWarning("virtual reader: cannot write the lock file");
+}
+
+VirtualReader::Counters countersOf(const LockHeader& h)
+{
+    VirtualReader::Counters n;
+    n.reportsWritten = h.counters[0];
+    n.reportsRead = h.counters[1];
+    n.lookups = h.counters[2];
+    n.opens = h.counters[3];
+    n.failedOpens = h.counters[4];
+    return n;
+}
+
+void setCounters(LockHeader& h, const VirtualReader::Counters& n)
+{
+    h.counters[0] = n.reportsWritten;
+    h.counters[1] = n.reportsRead;
+    h.counters[2] = n.lookups;
+    h.counters[3] = n.opens;
+    h.counters[4] = n.failedOpens;
+}
+
+struct WaitingResponse
+{
+    quint64 busEpoch = 0;
+    QByteArray report;
+};
+
+// The process's side of the store, touched only by the holder of the lock.
+// The lock file stays open: the lock is a flock on it, taken and released.
+struct Store
+{
+    QMutex mutex; // threads of this process; the flock keeps other processes out
+    QString path;
+    QByteArray statePath;
+    QByteArray lockPath;
+    int lockFd = -1;
+    LockHeader header;
+    bool headerChanged = false;
+
+    bool cached = false;
+    quint64 cachedVersion = 0;
+    FileId cachedFile;
+    SimState state;
+
+    // Responses waiting to be read, per state file.
+    QHash<QString, WaitingResponse> responses;
+};
+
+Store& store()
+{
+    static Store* s = new Store; // lives until exit: hidapi calls may come from static destructors
+    return *s;
+}
+
+void closeLockFile(Store& s)
+{
+    if (s.lockFd >= 0)
+        ::close(s.lockFd);
+    s.lockFd = -1;
+}
+
+// Opens the lock file when needed and takes the lock. A lock file that was
+// removed or replaced since it was opened is opened anew, so every process
+// locks the same file.
+void lockStore(Store& s)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (s.lockFd < 0) {
+            s.lockFd = ::open(s.lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+            if (s.lockFd < 0) {
+                qWarning("virtual reader: cannot open lock file %s", s.lockPath.constData());
+                return;
+            }
+        }
+        while (::flock(s.lockFd, LOCK_EX) != 0 && errno == EINTR) { }
+        struct stat held, named;
+        if (::fstat(s.lockFd, &held) == 0 && ::stat(s.lockPath.constData(), &named) == 0
+            && held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+            return;
+        closeLockFile(s);
+    }
+}
+
+void loadState(Store& s)
+{
+    s.state = SimState();
+    QFile file(s.path);
+    if (file.open(QIODevice::ReadOnly) && !SimStore::fromJson(file.readAll(), s.state)) {
+        qWarning("virtual reader: unreadable state file %s, starting fresh", qPrintable(s.path));
+        s.state = SimState();
+    }
+}
+
+bool saveState(Store& s)
+{
+    const QString temporary = s.path + QStringLiteral(".tmp");
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(SimStore::toJson(s.state)) < 0
+        || !file.flush()) {
+        qWarning("virtual reader: cannot write %s", qPrintable(temporary));
+        return false;
+    }
+    file.close();
+    if (::rename(QFile::encodeName(temporary).constData(), s.statePath.constData()) != 0) {
+        qWarning("virtual reader: cannot replace %s", qPrintable(s.path));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 SimState::SimState()
@@ -91,6 +284,33 @@ SimState::SimState()
     , data7(7, '\0')
     , memory(VirtualReader::DeviceMemorySize, '\0')
 {
+}
+
+bool SimState::sameSharedState(const SimState& o) const
+{
+    if (!(mode == o.mode && serial == o.serial && sameBytes(checkCode, o.checkCode)
+            && sameBytes(infoExtra, o.infoExtra) && balance == o.balance
+            && firmwareVersion == o.firmwareVersion && sameBytes(cardParam, o.cardParam)
+            && sameBytes(data7, o.data7) && sameBytes(memory, o.memory)
+            && usedChargeVersions == o.usedChargeVersions && sameBytes(cardOnReader, o.cardOnReader)
+            && unplugged == o.unplugged && refuseOpens == o.refuseOpens
+            && upgradeOpenRefusals == o.upgradeOpenRefusals && generation == o.generation
+            && reenumerateAfterRead == o.reenumerateAfterRead && upgrading == o.upgrading
+            && announcedPackets == o.announcedPackets && nextPacket == o.nextPacket
+            && sameBytes(firmware, o.firmware) && firmwareComplete == o.firmwareComplete
+            && delays.lookupMs == o.delays.lookupMs && delays.reportMs == o.delays.reportMs
+            && delays.noAnswerMs == o.delays.noAnswerMs && cards.size() == o.cards.size()
+            && faults.size() == o.faults.size()))
+        return false;
+    for (int i = 0; i < cards.size(); ++i) {
+        if (!sameBytes(cards[i].uid, o.cards[i].uid) || !sameBytes(cards[i].blocks, o.cards[i].blocks))
+            return false;
+    }
+    for (int i = 0; i < faults.size(); ++i) {
+        if (!sameFault(faults[i], o.faults[i]))
+            return false;
+    }
+    return true;
 }
 
 int SimState::cardIndex(const QByteArray& uid) const
@@ -150,43 +370,106 @@ void useTemporaryPath()
 
 Locked::Locked(Access access)
     : m_access(access)
-    , m_path(path())
 {
-    // A lock file beside the state lets the state itself be replaced by a
-    // rename, so a reader killed mid-write never leaves half a file.
-    const QByteArray lockPath = QFile::encodeName(m_path + QStringLiteral(".lock"));
-    m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (m_lockFd < 0)
-        qWarning("virtual reader: cannot open lock file %s", lockPath.constData());
-    else
-        while (::flock(m_lockFd, LOCK_EX) != 0 && errno == EINTR) { }
-
-    QFile file(m_path);
-    if (file.open(QIODevice::ReadOnly)) {
-        if (!fromJson(file.readAll(), m_state)) {
-            qWarning("virtual reader: unreadable state file %s, starting fresh", qPrintable(m_path));
-            m_state = SimState();
-        }
+    Store& s = store();
+    s.mutex.lock();
+    const QString current = path();
+    if (current != s.path) {
+        closeLockFile(s);
+        s.path = current;
+        s.statePath = QFile::encodeName(current);
+        // A lock file beside the state lets the state itself be replaced by a
+        // rename, so a reader killed mid-write never leaves half a file.
+        s.lockPath = QFile::encodeName(current + QStringLiteral(".lock"));
+        s.cached = false;
     }
+    lockStore(s);
+
+    s.headerChanged = false;
+    const bool headerRead = readHeader(s.lockFd, s.header);
+    if (!headerRead)
+        s.header = LockHeader();
+    const FileId file = fileIdOf(s.statePath);
+    // The header speaks for the file only when its last save put it there.
+    const bool saved = headerRead && s.header.file == file;
+    if (!saved || !s.cached || s.cachedVersion != s.header.version || s.cachedFile != file) {
+        loadState(s);
+        s.cached = s.lockFd >= 0;
+        s.cachedFile = file;
+        if (!saved) {
+            // Deleted, replaced or edited by hand: this file is the reader now,
+            // counters included, and a response waiting anywhere is gone.
+            ++s.header.version;
+            ++s.header.busEpoch;
+            s.header.file = file;
+            setCounters(s.header, s.state.counters);
+            s.headerChanged = true;
+        }
+        s.cachedVersion = s.header.version;
+    }
+    if (s.lockFd >= 0)
+        s.state.counters = countersOf(s.header);
+
+    const auto waiting = s.responses.constFind(s.path);
+    s.state.pendingResponse = waiting != s.responses.cend() && waiting->busEpoch == s.header.busEpoch
+        ? waiting->report
+        : QByteArray();
+
+    m_state = &s.state;
+    if (m_access == ReadWrite)
+        m_before = s.state;
+}
+
+void Locked::resetDevice()
+{
+    *m_state = SimState();
+    m_busReset = true;
+}
+
+void Locked::discard()
+{
+    if (m_access == ReadWrite)
+        *m_state = m_before;
+    m_access = ReadOnly;
+    m_busReset = false;
 }
 
 Locked::~Locked()
 {
+    Store& s = store();
     if (m_access == ReadWrite) {
-        const QString temporary = m_path + QStringLiteral(".tmp");
-        QFile file(temporary);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(toJson(m_state)) >= 0
-            && file.flush()) {
-            file.close();
-            if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(m_path).constData())
-                != 0)
-                qWarning("virtual reader: cannot replace %s", qPrintable(m_path));
-        } else {
-            qWarning("virtual reader: cannot write %s", qPrintable(temporary));
+        const bool countersChanged = !sameCounters(s.state.counters, m_before.counters);
+        if (m_busReset || s.state.generation != m_before.generation) {
+            ++s.header.busEpoch;
+            s.headerChanged = true;
         }
+        // Without a lock file there is nowhere else to keep the counters.
+        if (!s.state.sameSharedState(m_before) || (s.lockFd < 0 && countersChanged)) {
+            if (saveState(s)) {
+                ++s.header.version;
+                s.header.file = fileIdOf(s.statePath);
+                s.cachedVersion = s.header.version;
+                s.cachedFile = s.header.file;
+            } else {
+                s.cached = false; // the file keeps the old state: read it again
+            }
+            s.headerChanged = true;
+        }
+        if (countersChanged) {
+            setCounters(s.header, s.state.counters);
+            s.headerChanged = true;
+        }
+        if (s.state.pendingResponse.isEmpty())
+            s.responses.remove(s.path);
+        else
+            s.responses.insert(s.path, WaitingResponse { s.header.busEpoch, s.state.pendingResponse });
     }
-    if (m_lockFd >= 0)
-        ::close(m_lockFd); // releases the flock
+    if (s.lockFd >= 0) {
+        if (s.headerChanged)
+            writeHeader(s.lockFd, s.header);
+        ::flock(s.lockFd, LOCK_UN);
+    }
+    s.mutex.unlock();
 }
 
 QByteArray toJson(const SimState& s)
@@ -209,7 +492,7 @@ QByteArray toJson(const SimState& s)
 
     const QJsonObject device { { "unplugged", s.unplugged }, { "refuseOpens", s.refuseOpens },
         { "upgradeOpenRefusals", s.upgradeOpenRefusals }, { "generation", qint64(s.generation) },
-        { "pendingResponse", hex(s.pendingResponse) }, { "reenumerateAfterRead", s.reenumerateAfterRead } };
+        { "pendingResponse", QString() }, { "reenumerateAfterRead", s.reenumerateAfterRead } };
     const QJsonObject upgrade { { "active", s.upgrading }, { "announcedPackets", s.announcedPackets },
         { "nextPacket", s.nextPacket }, { "image", hex(s.firmware) }, { "complete", s.firmwareComplete } };
     const QJsonObject delays { { "lookupMs", s.delays.lookupMs }, { "reportMs", s.delays.reportMs },
@@ -268,7 +551,6 @@ bool fromJson(const QByteArray& json, SimState& s)
     s.refuseOpens = device.value("refuseOpens").toInt();
     s.upgradeOpenRefusals = device.value("upgradeOpenRefusals").toInt(s.upgradeOpenRefusals);
     s.generation = quint32(device.value("generation").toDouble());
-    s.pendingResponse = QByteArray::fromHex(device.value("pendingResponse").toString().toLatin1());
     s.reenumerateAfterRead = device.value("reenumerateAfterRead").toBool();
 
     const QJsonObject upgrade = root.value("upgrade").toObject();

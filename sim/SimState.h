@@ -36,7 +36,9 @@ struct SimState
     int refuseOpens = 0;
     int upgradeOpenRefusals = 1;
     quint32 generation = 0; // bumped whenever the device leaves the bus
-    QByteArray pendingResponse; // 64-byte input report, empty when none
+    // 64-byte input report, empty when none. Only the process that sent the
+    // request reads it, so it lives in that process, not in the file.
+    QByteArray pendingResponse;
     bool reenumerateAfterRead = false;
 
     // Firmware upgrade
@@ -48,9 +50,13 @@ struct SimState
 
     VirtualReader::Delays delays;
     QList<VirtualReader::Fault> faults;
+    // Kept in the lock file, so counting a report never rewrites the state.
     VirtualReader::Counters counters;
 
     SimState();
+    // Equal in everything the state file shares: counters and the pending
+    // response are kept apart.
+    bool sameSharedState(const SimState& other) const;
     int cardIndex(const QByteArray& uid) const;
     SimCard* presentCard();
     void unplug();
@@ -61,8 +67,11 @@ QString path();
 void setPath(const QString& path);
 void useTemporaryPath();
 
-// Holds the state file's lock for its lifetime. The state is loaded on
-// construction and, for a writable lock, saved on destruction.
+// Holds the state file's lock for its lifetime and gives the state as it is
+// in the file. The parsed state is kept in the process between locks and the
+// file is parsed again only when another process (or a hand) changed it; a
+// writable lock writes the file back only when something it holds changed.
+// Not reentrant: a thread must not take a second lock while holding one.
 class Locked
 {
 public:
@@ -71,15 +80,17 @@ public:
     ~Locked();
     Q_DISABLE_COPY(Locked)
 
-    SimState& state() { return m_state; }
-    // Skips the save of a writable lock (nothing changed after all).
-    void discard() { m_access = ReadOnly; }
+    SimState& state() { return *m_state; }
+    // Back to a fresh reader; a response waiting in any process is lost.
+    void resetDevice();
+    // Drops the changes of a writable lock (nothing is saved).
+    void discard();
 
 private:
-    SimState m_state;
+    SimState* m_state = nullptr;
+    SimState m_before; // the state as loaded, to tell whether anything changed
     Access m_access;
-    QString m_path;
-    int m_lockFd = -1;
+    bool m_busReset = false;
 };
 
 template<typename F>

@@ -62,7 +62,8 @@ QString stateFile()
 
 void reset()
 {
-    SimStore::modify([](SimState& s) { s = SimState(); });
+    SimStore::Locked lock(SimStore::Locked::ReadWrite);
+    lock.resetDevice();
 }
 
 quint8 mode()

@@ -14,7 +14,9 @@
 //
 // All state lives in one JSON file, locked for every access, so the station,
 // the control tool and a test can share one reader. Every function here reads
-// or changes that file; none keeps state of its own except the file path.
+// or changes that file; a change from another process is seen by the next
+// call. The counters live in the lock file beside it, and a response waiting
+// to be read in the process that sent the request.
 //
 // State file: useStateFile() wins, then the environment variable
 // VELOKA_SIM_STATE. Otherwise the preload library uses "./virtual-reader.json"
