@@ -117,7 +117,10 @@ PanelCard PanelModel::card(quint32 id) const
         card.specialType = type;
         return card;
     }
-    card.kind = allSectorsBlank(id) ? PanelCard::Blank : PanelCard::Unreadable;
+    if (sectorOpensWith(id, m_decode.sector, BuiltinKeys::SpareCard))
+        card.kind = PanelCard::Spare;
+    else
+        card.kind = allSectorsBlank(id) ? PanelCard::Blank : PanelCard::Unreadable;
     return card;
 }
 
@@ -180,6 +183,9 @@ QString PanelModel::describe(const PanelCard& card) const
         break;
     case PanelCard::Special:
         text += specialTypeName(card.specialType);
+        break;
+    case PanelCard::Spare:
+        text += QStringLiteral("spare card (returned, ready to issue)");
         break;
     case PanelCard::Unreadable:
         text += QStringLiteral("unknown card (sector %1 does not decode)").arg(m_decode.sector);

@@ -17,6 +17,7 @@ struct PanelCard
         Blank, // every sector still has the transport key, no user image
         User, // the user sector opens with the key and holds a value image
         Special, // a configuration or blacklist card (type byte of block 4)
+        Spare, // the user sector carries the spare-card key: returned, ready to issue
         Unreadable, // none of the above: another key, or an unfinished card
     };
 

@@ -3,6 +3,7 @@
 #include "CardImage.h"
 #include "CardIssue.h"
 #include "CardReader.h"
+#include "CardReturn.h"
 #include "ChargeFile.h"
 #include "PanelModel.h"
 #include "SettingCardMaker.h"
@@ -104,6 +105,7 @@ void TestPanelModel::cards_are_told_apart_by_their_blocks_data()
     QTest::newRow("another user key") << 7 << int(PanelCard::Unreadable) << "unknown card";
     QTest::newRow("user key, no image yet") << 8 << int(PanelCard::Unreadable) << "does not decode";
     QTest::newRow("unknown type byte") << 9 << int(PanelCard::Unreadable) << "unknown card";
+    QTest::newRow("returned: spare-card key") << 10 << int(PanelCard::Spare) << "spare card";
 }
 
 void TestPanelModel::cards_are_told_apart_by_their_blocks()
@@ -148,6 +150,11 @@ void TestPanelModel::cards_are_told_apart_by_their_blocks()
     case 7:
         makeUserCard(Id, Sector, OtherKey, 1234, unbound);
         break;
+    case 10:
+        makeUserCard(Id, Sector, BuiltinKeys::SpareCard, 0, unbound);
+        VR::setBlock(Id, 1, QByteArray(16, '\0'));
+        VR::setBlock(Id, 2, QByteArray(16, '\0'));
+        break;
     case 8:
         makeUserCard(Id, Sector, BuiltinKeys::DefaultUser, 0, unbound);
         VR::setBlock(Id, 1, QByteArray(16, '\0'));
@@ -164,7 +171,7 @@ void TestPanelModel::cards_are_told_apart_by_their_blocks()
 }
 
 // The panel reads what the station's own workflows write, through the real
-// reader code: an issued user card and a bike setting card.
+// reader code: an issued user card, a returned one and a bike setting card.
 void TestPanelModel::cards_written_by_the_station_decode()
 {
     writeConfig(m_dir.filePath(QStringLiteral("config.ini")), QStringLiteral("A1B2C3D4E5F6"), 2, 30000, 0);
@@ -179,6 +186,12 @@ void TestPanelModel::cards_written_by_the_station_decode()
         = CardIssue(station).issueCard(user, CardOwner { QStringLiteral("Li"), {}, {}, {}, {} });
     QCOMPARE(int(issued.outcome), int(IssueResult::Issued));
 
+    const quint32 returned = m_model->newBlankCard(true);
+    QCOMPARE(
+        int(CardIssue(station).issueOnReader(CardOwner { QStringLiteral("Wu"), {}, {}, {}, {} }).outcome),
+        int(IssueResult::Issued));
+    QCOMPARE(int(CardReturn(station).returnCard().outcome), int(ReturnResult::Returned));
+
     const quint32 param = m_model->newBlankCard(true);
     StationConfig config = station.config;
     BikeSettingValues values;
@@ -191,6 +204,7 @@ void TestPanelModel::cards_written_by_the_station_decode()
     QCOMPARE(int(userCard.kind), int(PanelCard::User));
     QCOMPARE(userCard.balance, 0u);
     QVERIFY(!userCard.onReader);
+    QCOMPARE(int(m_model->card(returned).kind), int(PanelCard::Spare));
     const PanelCard paramCard = m_model->card(param);
     QCOMPARE(int(paramCard.kind), int(PanelCard::Special));
     QCOMPARE(
