@@ -8,7 +8,10 @@
 #include <QJsonObject>
 #include <QMutex>
 #include <QTemporaryDir>
+#include <QVector>
 #include <QtDebug>
+#include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
@@ -42,10 +45,93 @@ QString temporaryStatePath()
     return dir->filePath(QStringLiteral("reader-%1.json").arg(++serial));
 }
 
-QString hex(const QByteArray& bytes)
+// Writes JSON as QJsonDocument::Indented does (four spaces a level) straight
+// into one buffer: a save is on the path of every report that changes the
+// reader, and building a document first costs more than the save itself.
+class JsonWriter
 {
-    return QString::fromLatin1(bytes.toHex().toUpper());
-}
+public:
+    void beginObject(const char* key = nullptr) { begin(key, '{'); }
+    void endObject() { end('}'); }
+    void beginArray(const char* key = nullptr) { begin(key, '['); }
+    void endArray() { end(']'); }
+    void number(const char* key, qint64 value)
+    {
+        item(key);
+        m_out += QByteArray::number(value);
+    }
+    void boolean(const char* key, bool value)
+    {
+        item(key);
+        m_out += value ? "true" : "false";
+    }
+    void null(const char* key)
+    {
+        item(key);
+        m_out += "null";
+    }
+    // Plain ASCII names only: nothing is escaped.
+    void text(const char* key, const char* value)
+    {
+        item(key);
+        m_out += '"';
+        m_out += value;
+        m_out += '"';
+    }
+    void hex(const char* key, const QByteArray& bytes)
+    {
+        static const char digits[] = "0123456789ABCDEF";
+        item(key);
+        const int at = m_out.size();
+        m_out.resize(at + 2 + 2 * bytes.size());
+        char* p = m_out.data() + at;
+        *p++ = '"';
+        for (const char c : bytes) {
+            *p++ = digits[quint8(c) >> 4];
+            *p++ = digits[quint8(c) & 0xF];
+        }
+        *p = '"';
+    }
+    QByteArray finish()
+    {
+        m_out += '\n';
+        return m_out;
+    }
+
+private:
+    void item(const char* key)
+    {
+        if (!m_empty.isEmpty()) {
+            if (!m_empty.back())
+                m_out += ",\n";
+            m_empty.back() = false;
+            indent();
+        }
+        if (key) {
+            m_out += '"';
+            m_out += key;
+            m_out += "\": ";
+        }
+    }
+    void begin(const char* key, char bracket)
+    {
+        item(key);
+        m_out += bracket;
+        m_out += '\n';
+        m_empty.append(true);
+    }
+    void end(char bracket)
+    {
+        if (!m_empty.takeLast())
+            m_out += '\n';
+        indent();
+        m_out += bracket;
+    }
+    void indent() { m_out.append(4 * m_empty.size(), ' '); }
+
+    QByteArray m_out;
+    QVector<bool> m_empty; // per open level: nothing written in it yet
+};
 
 QByteArray unhex(const QJsonValue& value, int size)
 {
@@ -56,13 +142,6 @@ QByteArray unhex(const QJsonValue& value, int size)
 
 const char* const FaultKinds[]
     = { "noAnswer", "corruptChecksum", "forcedStatus", "lostWrite", "removeCard", "unplug" };
-
-QJsonObject faultToJson(const VirtualReader::Fault& fault)
-{
-    return QJsonObject { { "kind", QLatin1String(FaultKinds[fault.kind]) },
-        { "afterFrames", fault.afterFrames }, { "times", fault.times }, { "command", fault.command },
-        { "block", fault.block }, { "status", fault.status } };
-}
 
 bool faultFromJson(const QJsonObject& object, VirtualReader::Fault& fault)
 {
@@ -258,17 +337,44 @@ void loadState(Store& s)
     }
 }
 
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    const char* p = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+// The new state goes to a fresh file that then takes the old one's place, so
+// nobody ever reads half a state. Swapping the two and removing the old one
+// spares the disk write some file systems force on a rename over an existing
+// file; where swapping is not supported a plain rename does.
 bool saveState(Store& s)
 {
-    const QString temporary = s.path + QStringLiteral(".tmp");
-    QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(SimStore::toJson(s.state)) < 0
-        || !file.flush()) {
-        qWarning("virtual reader: cannot write %s", qPrintable(temporary));
+    const QByteArray temporary = s.statePath + ".tmp";
+    ::unlink(temporary.constData()); // a leftover would be truncated, which flushes it too
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0 || !writeAll(fd, SimStore::toJson(s.state))) {
+        if (fd >= 0)
+            ::close(fd);
+        qWarning("virtual reader: cannot write %s", temporary.constData());
         return false;
     }
-    file.close();
-    if (::rename(QFile::encodeName(temporary).constData(), s.statePath.constData()) != 0) {
+    ::close(fd);
+    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, s.statePath.constData(), RENAME_EXCHANGE)
+        == 0) {
+        ::unlink(temporary.constData());
+        return true;
+    }
+    if (::rename(temporary.constData(), s.statePath.constData()) != 0) {
         qWarning("virtual reader: cannot replace %s", qPrintable(s.path));
         return false;
     }
@@ -474,41 +580,81 @@ Locked::~Locked()
 
 QByteArray toJson(const SimState& s)
 {
-    QJsonArray versions;
-    for (quint16 v : s.usedChargeVersions)
-        versions.append(int(v));
-    const QJsonObject reader { { "mode", s.mode }, { "serial", s.serial }, { "checkCode", hex(s.checkCode) },
-        { "infoExtra", hex(s.infoExtra) }, { "balance", qint64(s.balance) },
-        { "firmwareVersion", s.firmwareVersion }, { "cardParam", hex(s.cardParam) },
-        { "data7", hex(s.data7) }, { "memory", hex(s.memory) }, { "usedChargeVersions", versions } };
-
-    QJsonArray cards;
+    // Keys in the order QJsonObject keeps them (sorted), so the text is the
+    // one QJsonDocument writes.
+    JsonWriter w;
+    w.beginObject();
+    if (s.cardOnReader.isEmpty())
+        w.null("cardOnReader");
+    else
+        w.hex("cardOnReader", s.cardOnReader);
+    w.beginArray("cards");
     for (const SimCard& card : s.cards) {
-        QJsonArray blocks;
+        w.beginObject();
+        w.beginArray("blocks");
         for (int b = 0; b < VirtualReader::BlockCount; ++b)
-            blocks.append(hex(card.blocks.mid(b * VirtualReader::BlockSize, VirtualReader::BlockSize)));
-        cards.append(QJsonObject { { "uid", hex(card.uid) }, { "blocks", blocks } });
+            w.hex(nullptr, card.blocks.mid(b * VirtualReader::BlockSize, VirtualReader::BlockSize));
+        w.endArray();
+        w.hex("uid", card.uid);
+        w.endObject();
     }
-
-    const QJsonObject device { { "unplugged", s.unplugged }, { "refuseOpens", s.refuseOpens },
-        { "upgradeOpenRefusals", s.upgradeOpenRefusals }, { "generation", qint64(s.generation) },
-        { "pendingResponse", QString() }, { "reenumerateAfterRead", s.reenumerateAfterRead } };
-    const QJsonObject upgrade { { "active", s.upgrading }, { "announcedPackets", s.announcedPackets },
-        { "nextPacket", s.nextPacket }, { "image", hex(s.firmware) }, { "complete", s.firmwareComplete } };
-    const QJsonObject delays { { "lookupMs", s.delays.lookupMs }, { "reportMs", s.delays.reportMs },
-        { "noAnswerMs", s.delays.noAnswerMs } };
-    QJsonArray faults;
-    for (const VirtualReader::Fault& fault : s.faults)
-        faults.append(faultToJson(fault));
-    const QJsonObject counters { { "reportsWritten", s.counters.reportsWritten },
-        { "reportsRead", s.counters.reportsRead }, { "lookups", s.counters.lookups },
-        { "opens", s.counters.opens }, { "failedOpens", s.counters.failedOpens } };
-
-    const QJsonObject root { { "reader", reader }, { "cards", cards },
-        { "cardOnReader", s.cardOnReader.isEmpty() ? QJsonValue() : QJsonValue(hex(s.cardOnReader)) },
-        { "device", device }, { "upgrade", upgrade }, { "delays", delays }, { "faults", faults },
-        { "counters", counters } };
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    w.endArray();
+    w.beginObject("counters");
+    w.number("failedOpens", s.counters.failedOpens);
+    w.number("lookups", s.counters.lookups);
+    w.number("opens", s.counters.opens);
+    w.number("reportsRead", s.counters.reportsRead);
+    w.number("reportsWritten", s.counters.reportsWritten);
+    w.endObject();
+    w.beginObject("delays");
+    w.number("lookupMs", s.delays.lookupMs);
+    w.number("noAnswerMs", s.delays.noAnswerMs);
+    w.number("reportMs", s.delays.reportMs);
+    w.endObject();
+    w.beginObject("device");
+    w.number("generation", s.generation);
+    w.hex("pendingResponse", QByteArray()); // kept by the process that asked
+    w.boolean("reenumerateAfterRead", s.reenumerateAfterRead);
+    w.number("refuseOpens", s.refuseOpens);
+    w.boolean("unplugged", s.unplugged);
+    w.number("upgradeOpenRefusals", s.upgradeOpenRefusals);
+    w.endObject();
+    w.beginArray("faults");
+    for (const VirtualReader::Fault& fault : s.faults) {
+        w.beginObject();
+        w.number("afterFrames", fault.afterFrames);
+        w.number("block", fault.block);
+        w.number("command", fault.command);
+        w.text("kind", FaultKinds[fault.kind]);
+        w.number("status", fault.status);
+        w.number("times", fault.times);
+        w.endObject();
+    }
+    w.endArray();
+    w.beginObject("reader");
+    w.number("balance", s.balance);
+    w.hex("cardParam", s.cardParam);
+    w.hex("checkCode", s.checkCode);
+    w.hex("data7", s.data7);
+    w.number("firmwareVersion", s.firmwareVersion);
+    w.hex("infoExtra", s.infoExtra);
+    w.hex("memory", s.memory);
+    w.number("mode", s.mode);
+    w.number("serial", s.serial);
+    w.beginArray("usedChargeVersions");
+    for (quint16 v : s.usedChargeVersions)
+        w.number(nullptr, v);
+    w.endArray();
+    w.endObject();
+    w.beginObject("upgrade");
+    w.boolean("active", s.upgrading);
+    w.number("announcedPackets", s.announcedPackets);
+    w.boolean("complete", s.firmwareComplete);
+    w.hex("image", s.firmware);
+    w.number("nextPacket", s.nextPacket);
+    w.endObject();
+    w.endObject();
+    return w.finish();
 }
 
 bool fromJson(const QByteArray& json, SimState& s)
