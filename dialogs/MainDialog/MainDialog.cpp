@@ -1,9 +1,15 @@
 #include "MainDialog.h"
 
+#include "BackCardDialog.h"
 #include "ChDialog.h"
 #include "DialogChrome.h"
+#include "ManagerDialog.h"
 #include "MessageBox.h"
+#include "NewCardDialog.h"
+#include "RecordDialog.h"
+#include "SetCardDialog.h"
 #include "SysDialog.h"
+#include "UserDialog.h"
 #include "ui_MainDialog.h"
 
 #include <QDateTime>
@@ -147,17 +153,46 @@ void MainDialog::on_btn_main_clicked()
     });
 }
 
-void MainDialog::on_btn_newCard_clicked() { }
+void MainDialog::on_btn_newCard_clicked()
+{
+    openChildDialog<NewCardDialog>([this](NewCardDialog& d) {
+        d.setup(m_config, m_reader.get(), m_readerInfo);
+        d.setup(m_session);
+    });
+}
 
-void MainDialog::on_btn_user_clicked() { }
+void MainDialog::on_btn_user_clicked()
+{
+    openChildDialog<UserDialog>([this](UserDialog& d) { d.setCompany(m_config.company); });
+}
 
-void MainDialog::on_btn_man_clicked() { }
+void MainDialog::on_btn_man_clicked()
+{
+    openChildDialog<ManagerDialog>([this](ManagerDialog& d) {
+        d.setCompany(m_config.company);
+        d.setSession(m_session);
+    });
+}
 
-void MainDialog::on_btn_exitCard_clicked() { }
+void MainDialog::on_btn_exitCard_clicked()
+{
+    openChildDialog<BackCardDialog>([this](BackCardDialog& d) { d.setCompany(m_config.company); });
+}
 
-void MainDialog::on_btn_record_clicked() { }
+void MainDialog::on_btn_record_clicked()
+{
+    openChildDialog<RecordDialog>([this](RecordDialog& d) { d.setCompany(m_config.company); });
+}
 
-void MainDialog::on_btn_setCard_clicked() { }
+void MainDialog::on_btn_setCard_clicked()
+{
+    // The menu's own record: a written setting card changes the key, sector
+    // and limit that every dialog opened later receives.
+    openChildDialog<SetCardDialog>([this](SetCardDialog& d) {
+        d.setup(m_config, m_reader.get());
+        d.setup(m_session);
+    });
+}
 
 void MainDialog::on_btn_sys_clicked()
 {

@@ -1,6 +1,8 @@
 #include "SysDialog.h"
 
 #include "BlackListDialog.h"
+#include "DatabaseTransfer.h"
+#include "DevChDialog.h"
 #include "DevUpd.h"
 #include "DialogChrome.h"
 #include "MessageBox.h"
@@ -74,7 +76,11 @@ void SysDialog::on_btn_devUpd_clicked()
         &DevUpd::w_close, &SysDialog::updOver);
 }
 
-void SysDialog::on_btn_devCh_clicked() { }
+void SysDialog::on_btn_devCh_clicked()
+{
+    openSubDialog<DevChDialog>(
+        [this](DevChDialog& d) { d.setConfig(m_config); }, &DevChDialog::w_close, &SysDialog::sysShow);
+}
 
 void SysDialog::on_btn_blackList_clicked()
 {
@@ -87,6 +93,12 @@ void SysDialog::on_btn_devPay_clicked()
     ReaderTopUpPrompt::run(this, m_reader, m_session);
 }
 
-void SysDialog::on_btn_dbExport_clicked() { }
+void SysDialog::on_btn_dbExport_clicked()
+{
+    DatabaseBackupPrompt::run(this);
+}
 
-void SysDialog::on_btn_dbImport_clicked() { }
+void SysDialog::on_btn_dbImport_clicked()
+{
+    DatabaseImportPrompt::run(this);
+}

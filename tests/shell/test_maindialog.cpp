@@ -30,6 +30,8 @@ private slots:
     void missing_reader_reported_once_and_serial_left_empty();
     void session_start_saves_config_with_login_choices();
     void clock_counts_from_login_time();
+    void every_button_opens_its_dialog_until_closed_data();
+    void every_button_opens_its_dialog_until_closed();
     void clicks_ignored_while_dialog_open_and_work_after_w_close();
     void dialog_closed_by_window_system_frees_menu();
     void closing_menu_takes_open_dialog_along();
@@ -141,6 +143,43 @@ void TestMainDialog::clock_counts_from_login_time()
     menu.timer_exec();
     QCOMPARE(clock->text(), text(login + 2));
     QCOMPARE(menu.clockCounter(), quint32(login + 2));
+}
+
+void TestMainDialog::every_button_opens_its_dialog_until_closed_data()
+{
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<QByteArray>("windowClass");
+    QTest::newRow("query and recharge") << QByteArray("btn_main") << QByteArray("ChDialog");
+    QTest::newRow("issue and return") << QByteArray("btn_newCard") << QByteArray("NewCardDialog");
+    QTest::newRow("users") << QByteArray("btn_user") << QByteArray("UserDialog");
+    QTest::newRow("administrators") << QByteArray("btn_man") << QByteArray("ManagerDialog");
+    QTest::newRow("returned cards") << QByteArray("btn_exitCard") << QByteArray("BackCardDialog");
+    QTest::newRow("recharges") << QByteArray("btn_record") << QByteArray("RecordDialog");
+    QTest::newRow("setting cards") << QByteArray("btn_setCard") << QByteArray("SetCardDialog");
+    QTest::newRow("system menu") << QByteArray("btn_sys") << QByteArray("SysDialog");
+}
+
+void TestMainDialog::every_button_opens_its_dialog_until_closed()
+{
+    QFETCH(QByteArray, button);
+    QFETCH(QByteArray, windowClass);
+
+    MainDialog menu;
+    menu.startSession(session());
+    menu.show();
+    click(&menu, button.constData());
+    QPointer<QWidget> opened = menu.openDialog();
+    QVERIFY(opened);
+    QCOMPARE(opened->metaObject()->className(), windowClass.constData());
+    QVERIFY(!opened->parentWidget());
+    QVERIFY(opened->isVisible());
+    QVERIFY(opened->testAttribute(Qt::WA_DeleteOnClose));
+    QVERIFY(!menu.menuIdle());
+
+    click(opened, "btnMenu_Close");
+    QVERIFY(menu.menuIdle());
+    QVERIFY(menu.isVisible());
+    QTRY_VERIFY(!opened);
 }
 
 void TestMainDialog::clicks_ignored_while_dialog_open_and_work_after_w_close()

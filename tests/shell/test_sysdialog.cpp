@@ -53,6 +53,7 @@ void TestSysDialog::hides_while_its_window_is_open_data()
     QTest::addColumn<QByteArray>("windowClass");
     QTest::newRow("blacklist") << QByteArray("btn_blackList") << QByteArray("BlackListDialog");
     QTest::newRow("firmware") << QByteArray("btn_devUpd") << QByteArray("DevUpd");
+    QTest::newRow("reader top-ups") << QByteArray("btn_devCh") << QByteArray("DevChDialog");
 }
 
 void TestSysDialog::hides_while_its_window_is_open()
