@@ -3,8 +3,10 @@
 #include "CardImage.h"
 #include "CardReader.h"
 #include "ReaderRecords.h"
+#include "SimStatus.h"
 #include "VirtualReader.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,6 +26,10 @@ private slots:
     void list_decodes_user_sector_and_special_cards();
     void unplug_from_another_process_kills_the_held_handle();
     void changes_from_two_processes_are_not_lost();
+    void card_and_balance_changed_by_the_tool_between_two_commands_are_seen();
+    void waiting_response_outlives_settings_but_not_a_reset_data();
+    void waiting_response_outlives_settings_but_not_a_reset();
+    void counters_and_delays_are_shared_with_the_tool();
     void charge_file_and_faults_from_the_tool();
     void bad_arguments_exit_with_2_data();
     void bad_arguments_exit_with_2();
@@ -140,6 +146,76 @@ void TestSimTool::changes_from_two_processes_are_not_lost()
     QCOMPARE(loop.exitCode(), 0);
     QCOMPARE(VR::balance(), quint32(100000 - deductions));
     QCOMPARE(VR::serial(), quint16(8));
+}
+
+void TestSimTool::card_and_balance_changed_by_the_tool_between_two_commands_are_seen()
+{
+    // Each command here follows one of the station's own, so a reader that
+    // kept a stale copy of the state would answer from it.
+    const quint32 card = VR::addBlankCard(0x0A0B0C0D);
+    VR::placeCard(card);
+    quint32 id = 0;
+    const QByteArray data = QByteArray::fromHex("0102030405060708090A0B0C0D0E0F10");
+    QCOMPARE(m_reader.writeBlocks(4, 1, BuiltinKeys::Transport, id, data), 0);
+    QByteArray read;
+    QCOMPARE(m_reader.readBlocks(4, 1, BuiltinKeys::Transport, id, read), 0);
+    QCOMPARE(read, data);
+    QCOMPARE(tool({ "new-card", "--id", "0A0B0C0D" }).code, 0); // a blank card of the same id
+    QCOMPARE(m_reader.readBlocks(4, 1, BuiltinKeys::Transport, id, read), 0);
+    QCOMPARE(read, QByteArray(16, '\0'));
+
+    VR::setBalance(1000);
+    QCOMPARE(m_reader.deductDevRemain(ReaderRecords::deductRecord(1)), 0);
+    QCOMPARE(tool({ "set", "--balance", "777" }).code, 0);
+    QCOMPARE(m_reader.deductDevRemain(ReaderRecords::deductRecord(7)), 0);
+    QCOMPARE(VR::balance(), 770u);
+    QVERIFY(tool({ "show" }).out.contains("(770 fen)"));
+
+    QCOMPARE(tool({ "delete", "0A0B0C0D" }).code, 0);
+    QVERIFY(m_reader.readCardId(id) != 0);
+    QVERIFY(!VR::hasCard(card));
+}
+
+void TestSimTool::waiting_response_outlives_settings_but_not_a_reset_data()
+{
+    QTest::addColumn<QList<QStringList>>("between");
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("look at it") << QList<QStringList> { { "show" } } << true;
+    QTest::newRow("change a setting") << QList<QStringList> { { "set", "--serial", "9" } } << true;
+    QTest::newRow("reset") << QList<QStringList> { { "reset" } } << false;
+    QTest::newRow("unplug and replug") << QList<QStringList> { { "unplug" }, { "replug" } } << false;
+}
+
+void TestSimTool::waiting_response_outlives_settings_but_not_a_reset()
+{
+    QFETCH(QList<QStringList>, between);
+    QFETCH(bool, answered);
+    QCOMPARE(m_reader.sendFrame(SimCommand::SendPreamble, nullptr, 0), 0);
+    for (const QStringList& arguments : between)
+        QCOMPARE(tool(arguments).code, 0);
+    QCOMPARE(m_reader.recvStatus(), answered ? 0 : int(ReaderResult::Transfer));
+    // Read once, the response is gone.
+    QCOMPARE(m_reader.recvStatus(), int(ReaderResult::Transfer));
+}
+
+void TestSimTool::counters_and_delays_are_shared_with_the_tool()
+{
+    ReaderInfo info;
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(m_reader.readDevInfo(info), 0);
+    const QString shown = tool({ "show" }).out;
+    QVERIFY2(shown.contains("3 written, 3 read"), qPrintable(shown));
+    QCOMPARE(tool({ "reset" }).code, 0);
+    QCOMPARE(VR::counters().reportsWritten, qint64(0));
+
+    // A delay set from outside holds for the very next command: a write and
+    // a read of at least 40 ms each.
+    QCOMPARE(m_reader.readDevInfo(info), 0);
+    QCOMPARE(tool({ "delays", "--report", "40" }).code, 0);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(m_reader.readDevInfo(info), 0);
+    QVERIFY2(clock.elapsed() >= 80, qPrintable(QString::number(clock.elapsed())));
 }
 
 void TestSimTool::charge_file_and_faults_from_the_tool()
