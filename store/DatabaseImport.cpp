@@ -27,9 +27,8 @@ struct MergeSpec
     DatabaseImport::Table table;
     QString name;
     QVector<MergedColumn> columns;
-    QString presentStatement;
+    QString present; // condition of a matching station row; %1 is the card
     bool byCard;
-    bool byDate;
 };
 
 const QVector<MergeSpec>& mergeSpecs()
@@ -40,41 +39,49 @@ const QVector<MergeSpec>& mergeSpecs()
             columns.append({ name, Value::Text });
         return columns;
     };
-    const QString byCard = QStringLiteral(" where cardnum in (:cardnum, :signed)");
+    const QString byCard = QStringLiteral("cardnum = %1");
     const QString byCardAndDate = byCard + QStringLiteral(" and date = :date");
 
     static const QVector<MergeSpec> specs {
         { DatabaseImport::Table::User, QStringLiteral("user"),
             QVector<MergedColumn> { { QStringLiteral("cardnum"), Value::Card } }
                 + texts({ "name", "addr", "phone", "carnum", "date", "manager", "sn", "note" }),
-            QStringLiteral("select 1 from user") + byCard, true, false },
+            byCard, true },
         { DatabaseImport::Table::Record, QStringLiteral("record"),
             QVector<MergedColumn> { { QStringLiteral("cardnum"), Value::Card } }
                 + texts({ "name", "addr", "phone", "carnum", "date", "manager", "pay", "pay_old", "pay_new",
                     "sn", "note" }),
-            QStringLiteral("select 1 from record") + byCardAndDate, true, true },
+            byCardAndDate, true },
         { DatabaseImport::Table::BackCard, QStringLiteral("backcard"),
             QVector<MergedColumn> { { QStringLiteral("cardnum"), Value::Card } }
                 + texts({ "name", "addr", "phone", "carnum", "date", "manager", "pay", "sn", "note" }),
-            QStringLiteral("select 1 from backcard") + byCardAndDate, true, true },
+            byCardAndDate, true },
         { DatabaseImport::Table::DevCh, QStringLiteral("devch"),
             { { QStringLiteral("money"), Value::Number }, { QStringLiteral("sn"), Value::Number },
                 { QStringLiteral("ver"), Value::Number }, { QStringLiteral("manager"), Value::Text },
                 { QStringLiteral("date"), Value::Text } },
-            QStringLiteral("select 1 from devch where date = :date"), false, true },
+            QStringLiteral("date = :date"), false },
     };
     return specs;
 }
 
-// "insert into record (id,cardnum,...) values (:id,:cardnum,...)": the
-// statement the workflows use; :id stays unbound so the database numbers rows.
-QString insertStatement(const MergeSpec& spec)
+// The workflows' insert, "insert into record (id,cardnum,...) values
+// (:id,:cardnum,...)", with its values taken only when the station has no
+// matching row: one statement per source row does the look-up and the insert.
+// :id stays unbound so the database numbers rows. Rows written with a signed
+// binding hold large card numbers as negative values; both forms count.
+QString mergeStatement(const MergeSpec& spec)
 {
     QStringList names { QStringLiteral("id") };
     for (const MergedColumn& column : spec.columns)
         names.append(column.name);
-    return QStringLiteral("insert into %1 (%2) values (:%3)")
-        .arg(spec.name, names.join(QLatin1Char(',')), names.join(QStringLiteral(",:")));
+    const QString absent
+        = QStringLiteral("not exists (select 1 from %1 where %2)").arg(spec.name, spec.present);
+    const QString condition = spec.byCard ? absent.arg(QStringLiteral(":cardnum")) + QStringLiteral(" and ")
+            + absent.arg(QStringLiteral(":signed"))
+                                          : absent;
+    return QStringLiteral("insert into %1 (%2) select :%3 where %4")
+        .arg(spec.name, names.join(QLatin1Char(',')), names.join(QStringLiteral(",:")), condition);
 }
 
 QVariant boundValue(Value kind, const QVariant& source)
@@ -109,7 +116,8 @@ public:
     {
     }
 
-    // Before each insert, so that it joins the batch.
+    // Look-ups and inserts alike run inside the batch: outside a transaction
+    // each statement would take and drop the file lock on its own.
     bool begin()
     {
         if (!m_open)
@@ -117,7 +125,8 @@ public:
         return m_open;
     }
 
-    bool added()
+    // One source row handled; commits once the batch is full.
+    bool rowDone()
     {
         if (++m_count < m_size)
             return true;
@@ -195,24 +204,21 @@ DatabaseImport::Result DatabaseImport::merge(Progress* progress)
         if (progress)
             progress->tableStarted(spec.table, sourceMaximum(source, spec.name));
 
-        QSqlQuery present(station);
-        QSqlQuery insert(station);
-        if (!present.prepare(spec.presentStatement) || !insert.prepare(insertStatement(spec))) {
+        QSqlQuery merge(station);
+        if (!merge.prepare(mergeStatement(spec))) {
             batches.commit();
             result.outcome = Outcome::InsertFailed;
             return result;
         }
+        QStringList placeholders;
+        for (const MergedColumn& column : spec.columns)
+            placeholders.append(QLatin1Char(':') + column.name);
 
         QSqlQuery rows(source);
         rows.setForwardOnly(true);
         // A missing or unreadable source table counts as empty.
         if (!rows.exec(QStringLiteral("select * from ") + spec.name))
             continue;
-        int dateSource = -1;
-        for (int i = 0; i < spec.columns.size(); ++i) {
-            if (spec.columns.at(i).name == QLatin1String("date"))
-                dateSource = i + 1;
-        }
         int count = 0;
         while (rows.next()) {
             if (progress && !progress->rowReached(++count)) {
@@ -220,28 +226,19 @@ DatabaseImport::Result DatabaseImport::merge(Progress* progress)
                 result.outcome = Outcome::Cancelled;
                 return result;
             }
-            if (spec.byCard) {
-                const quint32 card = cardNumberFromSql(rows.value(1));
-                present.bindValue(QStringLiteral(":cardnum"), sqlCardNumber(card));
-                present.bindValue(QStringLiteral(":signed"), qint64(qint32(card)));
-            }
-            if (spec.byDate)
-                present.bindValue(QStringLiteral(":date"), sqlText(rows.value(dateSource).toString()));
-            // A look-up that fails is a failure too: inserting then could double a row.
-            const bool lookedUp = present.exec();
-            const bool found = lookedUp && present.next();
-            present.finish();
-            if (found) {
-                ++result.skipped;
-                continue;
-            }
             for (int i = 0; i < spec.columns.size(); ++i)
-                insert.bindValue(i + 1, boundValue(spec.columns.at(i).kind, rows.value(i + 1)));
-            if (!lookedUp || !batches.begin() || !insert.exec() || !batches.added()) {
+                merge.bindValue(placeholders.at(i), boundValue(spec.columns.at(i).kind, rows.value(i + 1)));
+            if (spec.byCard)
+                merge.bindValue(QStringLiteral(":signed"), qint64(qint32(cardNumberFromSql(rows.value(1)))));
+            if (!batches.begin() || !merge.exec() || !batches.rowDone()) {
                 qDebug() << "insert false" << spec.name;
                 batches.commit();
                 result.outcome = Outcome::InsertFailed;
                 return result;
+            }
+            if (merge.numRowsAffected() == 0) {
+                ++result.skipped;
+                continue;
             }
             ++result.merged;
         }

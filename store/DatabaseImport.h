@@ -52,5 +52,5 @@ public:
     void setBatchSize(int rows) { m_batchSize = rows > 0 ? rows : 1; }
 
 private:
-    int m_batchSize = 2000;
+    int m_batchSize = 20000;
 };
