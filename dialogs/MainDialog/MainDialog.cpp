@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 namespace {
@@ -128,6 +129,15 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void MainDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void MainDialog::on_btnMenu_Min_clicked()

@@ -51,6 +51,8 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape would close the menu and with it the whole station.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private slots:
     void on_btnMenu_Min_clicked();

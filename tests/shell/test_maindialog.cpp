@@ -260,6 +260,10 @@ void TestMainDialog::maximise_toggle_flips_geometry_and_can_move()
     QCOMPARE(menu.property("canMove").toBool(), false);
     QCOMPARE(menu.geometry(), built);
 
+    // A stray Escape must not end the station.
+    QTest::keyClick(&menu, Qt::Key_Escape);
+    QVERIFY(menu.isVisible());
+
     click(&menu, "btnMenu_Max");
     QCOMPARE(menu.property("canMove").toBool(), true);
     QCOMPARE(menu.size(), QSize(1040, 640));
