@@ -1,16 +1,26 @@
 #include "DatabaseImport.h"
 
 #include "Database.h"
-#include "StoreDetail.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QUrl>
 #include <QVariant>
 #include <QVector>
+#include <limits>
 
+// The merge runs in SQL on the station's own connection: the source file is
+// attached read-only and each batch of source rows is looked up and copied by
+// one INSERT ... SELECT, so no value passes through Qt. The "db2" connection
+// still opens and validates the file and reads each table's highest id.
 namespace {
+
+const QString kSchema = QStringLiteral("veloka_source");
 
 enum class Value { Card, Number, Text };
 
@@ -20,15 +30,14 @@ struct MergedColumn
     Value kind;
 };
 
-// A source table: its columns after id, read by position 1, 2, ..., and the
-// look-up that tells whether the station already holds a row.
+// A source table: the columns after id, read by position 1, 2, ..., and the
+// columns whose equal values mean the station already holds the row.
 struct MergeSpec
 {
     DatabaseImport::Table table;
     QString name;
     QVector<MergedColumn> columns;
-    QString present; // condition of a matching station row; %1 is the card
-    bool byCard;
+    QStringList key;
 };
 
 const QVector<MergeSpec>& mergeSpecs()
@@ -39,62 +48,112 @@ const QVector<MergeSpec>& mergeSpecs()
             columns.append({ name, Value::Text });
         return columns;
     };
-    const QString byCard = QStringLiteral("cardnum = %1");
-    const QString byCardAndDate = byCard + QStringLiteral(" and date = :date");
-
+    const MergedColumn card { QStringLiteral("cardnum"), Value::Card };
     static const QVector<MergeSpec> specs {
         { DatabaseImport::Table::User, QStringLiteral("user"),
-            QVector<MergedColumn> { { QStringLiteral("cardnum"), Value::Card } }
+            QVector<MergedColumn> { card }
                 + texts({ "name", "addr", "phone", "carnum", "date", "manager", "sn", "note" }),
-            byCard, true },
+            { "cardnum" } },
         { DatabaseImport::Table::Record, QStringLiteral("record"),
-            QVector<MergedColumn> { { QStringLiteral("cardnum"), Value::Card } }
+            QVector<MergedColumn> { card }
                 + texts({ "name", "addr", "phone", "carnum", "date", "manager", "pay", "pay_old", "pay_new",
                     "sn", "note" }),
-            byCardAndDate, true },
+            { "cardnum", "date" } },
         { DatabaseImport::Table::BackCard, QStringLiteral("backcard"),
-            QVector<MergedColumn> { { QStringLiteral("cardnum"), Value::Card } }
+            QVector<MergedColumn> { card }
                 + texts({ "name", "addr", "phone", "carnum", "date", "manager", "pay", "sn", "note" }),
-            byCardAndDate, true },
+            { "cardnum", "date" } },
         { DatabaseImport::Table::DevCh, QStringLiteral("devch"),
             { { QStringLiteral("money"), Value::Number }, { QStringLiteral("sn"), Value::Number },
                 { QStringLiteral("ver"), Value::Number }, { QStringLiteral("manager"), Value::Text },
                 { QStringLiteral("date"), Value::Text } },
-            QStringLiteral("date = :date"), false },
+            { "date" } },
     };
     return specs;
 }
 
-// The workflows' insert, "insert into record (id,cardnum,...) values
-// (:id,:cardnum,...)", with its values taken only when the station has no
-// matching row: one statement per source row does the look-up and the insert.
-// :id stays unbound so the database numbers rows. Rows written with a signed
-// binding hold large card numbers as negative values; both forms count.
-QString mergeStatement(const MergeSpec& spec)
+QString quotedName(QString name)
 {
-    QStringList names { QStringLiteral("id") };
-    for (const MergedColumn& column : spec.columns)
-        names.append(column.name);
-    const QString absent
-        = QStringLiteral("not exists (select 1 from %1 where %2)").arg(spec.name, spec.present);
-    const QString condition = spec.byCard ? absent.arg(QStringLiteral(":cardnum")) + QStringLiteral(" and ")
-            + absent.arg(QStringLiteral(":signed"))
-                                          : absent;
-    return QStringLiteral("insert into %1 (%2) select :%3 where %4")
-        .arg(spec.name, names.join(QLatin1Char(',')), names.join(QStringLiteral(",:")), condition);
+    return QLatin1Char('"') + name.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
-QVariant boundValue(Value kind, const QVariant& source)
+// The values a source cell gives, as reading it into a QVariant and binding
+// toLongLong() or toString() gave them: NULL becomes 0 or empty text, a
+// fraction is rounded, text that is no integer counts 0. Card numbers keep
+// their low 32 bits, so one stored negative by a signed binding comes back
+// unsigned.
+QString valueExpression(Value kind, const QString& cell)
 {
+    const QString number = QStringLiteral(
+        "(case typeof(%1) when 'integer' then %1 when 'real' then cast(round(%1) as integer) "
+        "when 'text' then (case when cast(cast(%1 as integer) as text) = %1 "
+        "then cast(%1 as integer) else 0 end) else 0 end)")
+                               .arg(cell);
     switch (kind) {
     case Value::Card:
-        return sqlCardNumber(cardNumberFromSql(source));
+        return QStringLiteral("(%1 & 4294967295)").arg(number);
     case Value::Number:
-        return source.toLongLong();
+        return number;
     case Value::Text:
         break;
     }
-    return sqlText(source.toString());
+    return QStringLiteral("coalesce(cast(%1 as text), '')").arg(cell);
+}
+
+// The source's column names by position; empty when the table is missing.
+QStringList sourceColumns(const QSqlDatabase& station, const QString& table)
+{
+    QSqlQuery query(station);
+    query.prepare(QStringLiteral("select name from pragma_table_info(:table, :schema) order by cid"));
+    query.bindValue(QStringLiteral(":table"), table);
+    query.bindValue(QStringLiteral(":schema"), kSchema);
+    QStringList names;
+    if (query.exec()) {
+        while (query.next())
+            names.append(query.value(0).toString());
+    }
+    return names;
+}
+
+// Copies the source rows with rowid in (:lo, :hi] that the station lacks, in
+// source order. Rows inserted by a statement are not visible to its own
+// look-ups, so of source rows sharing a key only the first is taken, as a
+// row-by-row merge would; rows of earlier batches are seen by the look-up.
+// Rows written with a signed binding hold large card numbers as negative
+// values; both forms count as the card.
+QString mergeStatement(const MergeSpec& spec, const QStringList& sourceNames)
+{
+    const QString source = kSchema + QLatin1Char('.') + spec.name;
+    const QString range = QStringLiteral("s.rowid > :lo and s.rowid <= :hi");
+    QStringList names;
+    QStringList values;
+    QStringList keys;
+    QStringList present;
+    for (int i = 0; i < spec.columns.size(); ++i) {
+        const MergedColumn& column = spec.columns.at(i);
+        const int position = i + 1;
+        const QString cell = position < sourceNames.size()
+            ? QStringLiteral("s.") + quotedName(sourceNames.at(position))
+            : QStringLiteral("null");
+        const QString value = valueExpression(column.kind, cell);
+        names.append(column.name);
+        values.append(value + QStringLiteral(" as ") + column.name);
+        if (!spec.key.contains(column.name))
+            continue;
+        keys.append(value);
+        present.append(column.kind == Value::Card
+                ? QStringLiteral("m.%1 in (n.%1, case when n.%1 >= 2147483648 then n.%1 - 4294967296 "
+                                 "else n.%1 end)")
+                      .arg(column.name)
+                : QStringLiteral("m.%1 = n.%1").arg(column.name));
+    }
+    return QStringLiteral("insert into main.%1 (%2) select %2 from "
+                          "(select s.rowid as source_row, %3 from %4 s where %5) as n "
+                          "where n.source_row in (select min(s.rowid) from %4 s where %5 group by %6) "
+                          "and not exists (select 1 from main.%1 m where %7) "
+                          "order by n.source_row")
+        .arg(spec.name, names.join(QLatin1Char(',')), values.join(QStringLiteral(", ")), source, range,
+            keys.join(QStringLiteral(", ")), present.join(QStringLiteral(" and ")));
 }
 
 int sourceMaximum(const QSqlDatabase& source, const QString& table)
@@ -105,49 +164,156 @@ int sourceMaximum(const QSqlDatabase& source, const QString& table)
     return 0;
 }
 
-// One write transaction at a time on the station's database, committed every
-// batch and whenever the merge stops.
-class Batches
+// Batches share a write transaction, committed once it has been open a while,
+// at the end of each table and whenever the merge stops: every commit syncs
+// the file, and after a crash the next import of the same file merges again
+// whatever the last open transaction lost.
+class Transaction
 {
 public:
-    Batches(QSqlDatabase station, int size)
+    explicit Transaction(const QSqlDatabase& station)
         : m_station(station)
-        , m_size(size)
     {
     }
 
-    // Look-ups and inserts alike run inside the batch: outside a transaction
-    // each statement would take and drop the file lock on its own.
     bool begin()
     {
-        if (!m_open)
+        if (!m_open) {
             m_open = m_station.transaction();
+            m_age.start();
+            m_merged = 0;
+        }
         return m_open;
     }
-
-    // One source row handled; commits once the batch is full.
-    bool rowDone()
-    {
-        if (++m_count < m_size)
-            return true;
-        return commit();
-    }
-
+    void merged(int rows) { m_merged += rows; }
+    bool commitIfDue() { return m_age.elapsed() < kCommitAfterMs || commit(); }
+    // False when the rows merged since the last commit are lost; lost() tells how many.
     bool commit()
     {
-        m_count = 0;
         if (!m_open)
             return true;
         m_open = false;
         return m_station.commit();
     }
+    int lost() const { return m_merged; }
 
 private:
+    static constexpr qint64 kCommitAfterMs = 1000;
     QSqlDatabase m_station;
-    int m_size;
-    int m_count = 0;
+    QElapsedTimer m_age;
+    int m_merged = 0;
     bool m_open = false;
 };
+
+// The source file attached to the station's connection for the length of a
+// merge, read-only where SQLite takes URI file names. Declared before the
+// statements that read it, so they are gone when it detaches.
+class Attachment
+{
+public:
+    Attachment(const QSqlDatabase& station, const QString& fileName)
+        : m_station(station)
+    {
+        QSqlQuery query(m_station);
+        const bool uri = query.exec(QStringLiteral("select sqlite_compileoption_used('USE_URI')"))
+            && query.next() && query.value(0).toInt() == 1;
+        const QString absolute = QFileInfo(fileName).absoluteFilePath();
+        query.prepare(QStringLiteral("attach database :file as ") + kSchema);
+        query.bindValue(QStringLiteral(":file"),
+            uri ? QString::fromLatin1(QUrl::fromLocalFile(absolute).toEncoded()) + QStringLiteral("?mode=ro")
+                : absolute);
+        m_attached = query.exec();
+        if (!m_attached)
+            qDebug() << "attach false" << query.lastError().text();
+    }
+    ~Attachment()
+    {
+        if (m_attached)
+            QSqlQuery(m_station).exec(QStringLiteral("detach database ") + kSchema);
+    }
+    bool attached() const { return m_attached; }
+
+private:
+    Q_DISABLE_COPY(Attachment)
+    QSqlDatabase m_station;
+    bool m_attached = false;
+};
+
+// Merges one table batch by batch; Merged when its last row is handled.
+DatabaseImport::Outcome mergeTable(const MergeSpec& spec, int batchSize, Transaction& transaction,
+    DatabaseImport::Progress* progress, DatabaseImport::Result& result)
+{
+    using Outcome = DatabaseImport::Outcome;
+    const QSqlDatabase station = QSqlDatabase::database();
+    // A missing source table counts as empty.
+    const QStringList sourceNames = sourceColumns(station, spec.name);
+    if (sourceNames.isEmpty())
+        return Outcome::Merged;
+    QSqlQuery merge(station);
+    QSqlQuery rows(station);
+    rows.setForwardOnly(true);
+    if (!merge.prepare(mergeStatement(spec, sourceNames))
+        || !rows.prepare(QStringLiteral("select rowid from %1.%2 where rowid > :lo order by rowid limit :n")
+                             .arg(kSchema, spec.name))) {
+        qDebug() << "insert false" << spec.name << merge.lastError().text();
+        return Outcome::InsertFailed;
+    }
+    const auto mergeRange = [&](qint64 lo, qint64 hi) {
+        merge.bindValue(QStringLiteral(":lo"), lo);
+        merge.bindValue(QStringLiteral(":hi"), hi);
+        const int inserted = merge.exec() ? merge.numRowsAffected() : -1;
+        merge.finish();
+        return inserted;
+    };
+    const auto tally = [&](int rows, int inserted) {
+        result.merged += inserted;
+        result.skipped += rows - inserted;
+        transaction.merged(inserted);
+    };
+
+    qint64 lo = std::numeric_limits<qint64>::min();
+    int count = 0;
+    for (;;) {
+        // The batch's rowids, read to the end and reset before writing.
+        QVector<qint64> batch;
+        rows.bindValue(QStringLiteral(":lo"), lo);
+        rows.bindValue(QStringLiteral(":n"), batchSize);
+        // A source table that cannot be read counts as ending here.
+        if (rows.exec()) {
+            while (rows.next())
+                batch.append(rows.value(0).toLongLong());
+        }
+        rows.finish();
+        if (batch.isEmpty())
+            return Outcome::Merged;
+        if (progress && !progress->rowReached(count + 1))
+            return Outcome::Cancelled;
+        count += batch.size();
+        if (!transaction.begin())
+            return Outcome::InsertFailed;
+
+        const int inserted = mergeRange(lo, batch.last());
+        if (inserted >= 0) {
+            tally(batch.size(), inserted);
+            lo = batch.last();
+        } else {
+            // A failed statement undoes only its own batch: take its rows one
+            // at a time, so those before the failing row stay.
+            qDebug() << "batch false" << spec.name << merge.lastError().text();
+            for (const qint64 row : qAsConst(batch)) {
+                const int one = mergeRange(lo, row);
+                if (one < 0) {
+                    qDebug() << "insert false" << spec.name << merge.lastError().text();
+                    return Outcome::InsertFailed;
+                }
+                tally(1, one);
+                lo = row;
+            }
+        }
+        if (!transaction.commitIfDue())
+            return Outcome::InsertFailed;
+    }
+}
 
 } // namespace
 
@@ -197,52 +363,22 @@ DatabaseImport::Result DatabaseImport::merge(Progress* progress)
         return result;
     createLookupIndexes();
 
-    QSqlDatabase station = QSqlDatabase::database();
-    Batches batches(station, m_batchSize);
+    const QSqlDatabase station = QSqlDatabase::database();
+    const Attachment attachment(station, source.databaseName());
+    if (!attachment.attached())
+        return result;
+    Transaction transaction(station);
     for (const MergeSpec& spec : mergeSpecs()) {
         result.table = spec.table;
         if (progress)
             progress->tableStarted(spec.table, sourceMaximum(source, spec.name));
-
-        QSqlQuery merge(station);
-        if (!merge.prepare(mergeStatement(spec))) {
-            batches.commit();
+        result.outcome = mergeTable(spec, m_batchSize, transaction, progress, result);
+        if (!transaction.commit()) {
+            result.merged -= transaction.lost();
             result.outcome = Outcome::InsertFailed;
+        }
+        if (result.outcome != Outcome::Merged)
             return result;
-        }
-        QStringList placeholders;
-        for (const MergedColumn& column : spec.columns)
-            placeholders.append(QLatin1Char(':') + column.name);
-
-        QSqlQuery rows(source);
-        rows.setForwardOnly(true);
-        // A missing or unreadable source table counts as empty.
-        if (!rows.exec(QStringLiteral("select * from ") + spec.name))
-            continue;
-        int count = 0;
-        while (rows.next()) {
-            if (progress && !progress->rowReached(++count)) {
-                batches.commit();
-                result.outcome = Outcome::Cancelled;
-                return result;
-            }
-            for (int i = 0; i < spec.columns.size(); ++i)
-                merge.bindValue(placeholders.at(i), boundValue(spec.columns.at(i).kind, rows.value(i + 1)));
-            if (spec.byCard)
-                merge.bindValue(QStringLiteral(":signed"), qint64(qint32(cardNumberFromSql(rows.value(1)))));
-            if (!batches.begin() || !merge.exec() || !batches.rowDone()) {
-                qDebug() << "insert false" << spec.name;
-                batches.commit();
-                result.outcome = Outcome::InsertFailed;
-                return result;
-            }
-            if (merge.numRowsAffected() == 0) {
-                ++result.skipped;
-                continue;
-            }
-            ++result.merged;
-        }
     }
-    result.outcome = batches.commit() ? Outcome::Merged : Outcome::InsertFailed;
     return result;
 }

@@ -10,8 +10,8 @@
 //   backcard  same card number and same time stamp
 //   devch     same time stamp
 // New rows get new ids; imported users come unbound. The man table is never
-// read. Inserts are committed in batches, so whatever was merged before a
-// cancel or a failed insert stays.
+// read. Rows are merged in batches of source rows, each committed by itself;
+// whatever was merged before a cancel or a failed insert stays.
 class DatabaseImport
 {
 public:
@@ -26,8 +26,9 @@ public:
     };
 
     // What the progress window sees: the range of each table (the source's
-    // highest id, 0 when empty) and the count of source rows reached. A false
-    // return from rowReached cancels before that row is merged.
+    // highest id, 0 when empty) and, before each batch, the count of the
+    // source row it starts with. A false return from rowReached cancels
+    // before that batch is merged.
     class Progress
     {
     public:
@@ -49,8 +50,9 @@ public:
     // stay as they are. Created on the station's database before a merge.
     static bool createLookupIndexes();
 
+    // Source rows per statement; progress and cancel are seen between two.
     void setBatchSize(int rows) { m_batchSize = rows > 0 ? rows : 1; }
 
 private:
-    int m_batchSize = 20000;
+    int m_batchSize = 5000;
 };

@@ -58,6 +58,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     qSetMessagePattern(QStringLiteral("%{if-warning}%{message}%{endif}"));
     const int rows = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 100000;
+    const int batch = argc > 2 ? QString::fromLatin1(argv[2]).toInt() : 0;
     QTemporaryDir dir;
     const QString station = dir.filePath(QStringLiteral("station.db"));
     const QString source = dir.filePath(QStringLiteral("source.db"));
@@ -75,6 +76,8 @@ int main(int argc, char** argv)
     openDatabase(station);
     timer.restart();
     DatabaseImport importer;
+    if (batch > 0)
+        importer.setBatchSize(batch);
     importer.open(source);
     Silent progress;
     const DatabaseImport::Result result = importer.merge(&progress);
