@@ -119,9 +119,9 @@ QStringList sourceColumns(const QSqlDatabase& station, const QString& table)
 // source order. Rows inserted by a statement are not visible to its own
 // look-ups, so of source rows sharing a key only the first is taken, as a
 // row-by-row merge would; rows of earlier batches are seen by the look-up.
-// Rows written with a signed binding hold large card numbers as negative
-// values; both forms count as the card.
-QString mergeStatement(const MergeSpec& spec, const QStringList& sourceNames)
+// With signedCards a station row holding the card as a negative number, as a
+// signed binding wrote large ones, counts as the card too.
+QString mergeStatement(const MergeSpec& spec, const QStringList& sourceNames, bool signedCards)
 {
     const QString source = kSchema + QLatin1Char('.') + spec.name;
     const QString range = QStringLiteral("s.rowid > :lo and s.rowid <= :hi");
@@ -141,11 +141,11 @@ QString mergeStatement(const MergeSpec& spec, const QStringList& sourceNames)
         if (!spec.key.contains(column.name))
             continue;
         keys.append(value);
-        present.append(column.kind == Value::Card
+        present.append((column.kind == Value::Card && signedCards
                 ? QStringLiteral("m.%1 in (n.%1, case when n.%1 >= 2147483648 then n.%1 - 4294967296 "
                                  "else n.%1 end)")
-                      .arg(column.name)
-                : QStringLiteral("m.%1 = n.%1").arg(column.name));
+                : QStringLiteral("m.%1 = n.%1"))
+                           .arg(column.name));
     }
     return QStringLiteral("insert into main.%1 (%2) select %2 from "
                           "(select s.rowid as source_row, %3 from %4 s where %5) as n "
@@ -156,6 +156,18 @@ QString mergeStatement(const MergeSpec& spec, const QStringList& sourceNames)
             keys.join(QStringLiteral(", ")), present.join(QStringLiteral(" and ")));
 }
 
+// The second look-up of each card costs a tenth of the merge; only stations
+// that once stored cards signed need it. The merge itself stores them unsigned.
+bool holdsNegativeCards(const QSqlDatabase& station, const MergeSpec& spec)
+{
+    if (!spec.key.contains(QStringLiteral("cardnum")))
+        return false;
+    QSqlQuery query(station);
+    return !query.exec(
+               QStringLiteral("select exists (select 1 from main.%1 where cardnum < 0)").arg(spec.name))
+        || !query.next() || query.value(0).toBool();
+}
+
 int sourceMaximum(const QSqlDatabase& source, const QString& table)
 {
     QSqlQuery query(source);
@@ -164,10 +176,10 @@ int sourceMaximum(const QSqlDatabase& source, const QString& table)
     return 0;
 }
 
-// Batches share a write transaction, committed once it has been open a while,
-// at the end of each table and whenever the merge stops: every commit syncs
-// the file, and after a crash the next import of the same file merges again
-// whatever the last open transaction lost.
+// Batches share a write transaction, committed once it has been open a while
+// and whenever the merge stops: every commit syncs the file, and after a crash
+// the next import of the same file merges again whatever the open transaction
+// lost.
 class Transaction
 {
 public:
@@ -198,7 +210,7 @@ public:
     int lost() const { return m_merged; }
 
 private:
-    static constexpr qint64 kCommitAfterMs = 1000;
+    static constexpr qint64 kCommitAfterMs = 2000;
     QSqlDatabase m_station;
     QElapsedTimer m_age;
     int m_merged = 0;
@@ -252,7 +264,7 @@ DatabaseImport::Outcome mergeTable(const MergeSpec& spec, int batchSize, Transac
     QSqlQuery merge(station);
     QSqlQuery rows(station);
     rows.setForwardOnly(true);
-    if (!merge.prepare(mergeStatement(spec, sourceNames))
+    if (!merge.prepare(mergeStatement(spec, sourceNames, holdsNegativeCards(station, spec)))
         || !rows.prepare(QStringLiteral("select rowid from %1.%2 where rowid > :lo order by rowid limit :n")
                              .arg(kSchema, spec.name))) {
         qDebug() << "insert false" << spec.name << merge.lastError().text();
@@ -373,12 +385,12 @@ DatabaseImport::Result DatabaseImport::merge(Progress* progress)
         if (progress)
             progress->tableStarted(spec.table, sourceMaximum(source, spec.name));
         result.outcome = mergeTable(spec, m_batchSize, transaction, progress, result);
-        if (!transaction.commit()) {
-            result.merged -= transaction.lost();
-            result.outcome = Outcome::InsertFailed;
-        }
         if (result.outcome != Outcome::Merged)
-            return result;
+            break;
+    }
+    if (!transaction.commit()) {
+        result.merged -= transaction.lost();
+        result.outcome = Outcome::InsertFailed;
     }
     return result;
 }

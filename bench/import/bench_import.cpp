@@ -39,6 +39,15 @@ public:
     bool rowReached(int) override { return true; }
 };
 
+// Processor time (user and system) of this process or of its waited-for children.
+double cpuSeconds(int who)
+{
+    rusage usage {};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 qint64 total(const QString& path)
 {
     QSqlDatabase db = addStationConnection(path, QStringLiteral("bench_count"));
@@ -70,11 +79,14 @@ int main(int argc, char** argv)
 
     QElapsedTimer timer;
     timer.start();
+    const double toolCpuBefore = cpuSeconds(RUSAGE_CHILDREN);
     BenchData::run(QStringLiteral("sqlite3"), { plain }, QString::fromLatin1(kMergeSql).arg(source).toUtf8());
     const double tool = BenchData::seconds(timer);
+    const double toolCpu = cpuSeconds(RUSAGE_CHILDREN) - toolCpuBefore;
 
     openDatabase(station);
     timer.restart();
+    const double mergeCpuBefore = cpuSeconds(RUSAGE_SELF);
     DatabaseImport importer;
     if (batch > 0)
         importer.setBatchSize(batch);
@@ -82,13 +94,17 @@ int main(int argc, char** argv)
     Silent progress;
     const DatabaseImport::Result result = importer.merge(&progress);
     const double merge = BenchData::seconds(timer);
+    const double mergeCpu = cpuSeconds(RUSAGE_SELF) - mergeCpuBefore;
     QSqlDatabase::database().close();
 
     std::printf(
         "rows per table                %d in the station, %d in the source (half present)\n", rows, rows);
-    std::printf("sqlite3 tool, plain SQL       %.3f s   rows after %lld\n", tool, total(plain));
-    std::printf("DatabaseImport                %.3f s   rows after %lld   merged %d skipped %d\n", merge,
-        total(station), result.merged, result.skipped);
-    std::printf("ratio                         %.2f (target <= 3)\n", merge / tool);
+    std::printf(
+        "sqlite3 tool, plain SQL       %.3f s (cpu %.3f s)   rows after %lld\n", tool, toolCpu, total(plain));
+    std::printf(
+        "DatabaseImport                %.3f s (cpu %.3f s)   rows after %lld   merged %d skipped %d\n", merge,
+        mergeCpu, total(station), result.merged, result.skipped);
+    std::printf(
+        "ratio                         %.2f (target <= 3), cpu %.2f\n", merge / tool, mergeCpu / toolCpu);
     return result.outcome == DatabaseImport::Outcome::Merged ? 0 : 1;
 }
