@@ -10,6 +10,10 @@
 # The virtual reader (sim/) is a test and demonstration tool and is not installed.
 include(GNUInstallDirs)
 
+# Installing and packaging take the programs as built (scripts/setup builds
+# everything); they do not rebuild the tests and benchmarks first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(VELOKA_UDEV_RULES_DIR "lib/udev/rules.d" CACHE STRING
     "Where the reader's udev rule goes; relative to the prefix, or absolute (e.g. /etc/udev/rules.d)")
 
@@ -50,4 +54,5 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_SOURCE_DIR}/packaging/postinst ${CMAKE_SOURCE_DIR}/packaging/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
 include(CPack)
