@@ -156,7 +156,7 @@ QString mergeStatement(const MergeSpec& spec, const QStringList& sourceNames, bo
             keys.join(QStringLiteral(", ")), present.join(QStringLiteral(" and ")));
 }
 
-// The second look-up of each card costs a tenth of the merge; only stations
+// The second look-up of each card costs about a tenth of the merge; only stations
 // that once stored cards signed need it. The merge itself stores them unsigned.
 bool holdsNegativeCards(const QSqlDatabase& station, const MergeSpec& spec)
 {

@@ -10,8 +10,10 @@
 //   backcard  same card number and same time stamp
 //   devch     same time stamp
 // New rows get new ids; imported users come unbound. The man table is never
-// read. Rows are merged in batches of source rows, each committed by itself;
-// whatever was merged before a cancel or a failed insert stays.
+// read. The source file is only read. Rows are merged in batches of source
+// rows; whatever was merged before a cancel or a failed insert is committed
+// and stays, down to the rows before a refused one within its batch. Of
+// several source rows with one key, the first is merged.
 class DatabaseImport
 {
 public:
@@ -44,6 +46,8 @@ public:
     // opened or is not an SQLite database.
     bool open(const QString& fileName);
 
+    // Merges from the file open() opened, which is attached to the station's
+    // connection for the length of the merge. OpenFailed when it cannot be.
     Result merge(Progress* progress = nullptr);
 
     // Indexes on the columns the duplicate look-ups search; the table layouts
