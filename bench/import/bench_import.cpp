@@ -50,13 +50,17 @@ double cpuSeconds(int who)
 
 qint64 total(const QString& path)
 {
-    QSqlDatabase db = addStationConnection(path, QStringLiteral("bench_count"));
-    db.open();
-    QSqlQuery query(db);
-    query.exec(QStringLiteral("select (select count(*) from user) + (select count(*) from record) + "
-                              "(select count(*) from backcard) + (select count(*) from devch)"));
-    const qint64 rows = query.next() ? query.value(0).toLongLong() : -1;
-    db.close();
+    qint64 rows = -1;
+    {
+        QSqlDatabase db = addStationConnection(path, QStringLiteral("bench_count"));
+        db.open();
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("select (select count(*) from user) + (select count(*) from record) + "
+                                  "(select count(*) from backcard) + (select count(*) from devch)"));
+        if (query.next())
+            rows = query.value(0).toLongLong();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench_count"));
     return rows;
 }
 
