@@ -20,6 +20,7 @@ BlackListDialog::BlackListDialog(QWidget* parent)
     m_ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     DialogChrome::apply(this, m_ui->widgetTitle, m_ui->btnMenu_Min, nullptr, m_ui->btnMenu_Close);
+    DialogChrome::applyWindowStyle(this);
     m_ui->tableWidget->setHorizontalHeaderLabels({ tr("挂失的ID号") });
     m_ui->tableWidget->horizontalHeader()->setStretchLastSection(true);
 }

@@ -19,6 +19,7 @@ DevUpd::DevUpd(QWidget* parent)
     m_ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     DialogChrome::apply(this, m_ui->widgetTitle, m_ui->btnMenu_Min, nullptr, m_ui->btnMenu_Close);
+    DialogChrome::applyWindowStyle(this);
     m_ui->btn_startDevUpd->setEnabled(false);
     m_ui->prog_devUpd->setTextVisible(false);
     m_ui->prog_devUpd->setValue(0);

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,8 @@ constexpr int kProgressFromRows = 5000;
 constexpr int kProgressIntervalMs = 100;
 constexpr int kDateColumnWidth = 150;
 constexpr int kDateColumn = 6;
+// Longer button texts would otherwise squeeze the search fields to a few letters.
+constexpr int kSearchEditMinWidth = 120;
 
 } // namespace
 
@@ -38,18 +41,56 @@ void RecordBrowser::setUp(const Widgets& widgets, const QStringList& titles, con
     m_widgets = widgets;
     m_texts = texts;
     DialogChrome::apply(this, widgets.titleBar, widgets.minButton, widgets.maxButton, widgets.closeButton);
+    DialogChrome::applyWindowStyle(this);
     DialogChrome::centreOverParent(this);
+    for (QLineEdit* edit : { widgets.name, widgets.phone }) {
+        if (edit)
+            edit->setMinimumWidth(kSearchEditMinWidth);
+    }
 
     m_model->setTitles(titles);
     widgets.table->setModel(m_model);
     widgets.table->horizontalHeader()->setStretchLastSection(true);
-    if (titles.size() > kDateColumn)
-        widgets.table->setColumnWidth(kDateColumn, kDateColumnWidth);
+    // New titles reset the header and with it the widths.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &RecordBrowser::fitColumnsToTitles);
+    connect(m_model, &QAbstractItemModel::headerDataChanged, this, &RecordBrowser::fitColumnsToTitles);
+    fitColumnsToTitles();
 
     if (widgets.from && widgets.to) {
         const QDate today = QDate::currentDate();
         widgets.to->setDate(today);
         widgets.from->setDate(QDate(today.year(), today.month(), 1));
+    }
+}
+
+void RecordBrowser::fitColumnsToTitles()
+{
+    if (!m_widgets.table)
+        return;
+    QHeaderView* header = m_widgets.table->horizontalHeader();
+    if (m_model->columnCount() > kDateColumn)
+        header->resizeSection(kDateColumn, qMax(header->sectionSize(kDateColumn), kDateColumnWidth));
+    // The header's own measure: its font, margins and style, so titles of any
+    // language (or of several lines) are shown whole.
+    header->ensurePolished();
+    for (int column = 0; column < header->count(); ++column) {
+        const int needed = header->sectionSizeHint(column);
+        if (header->sectionSize(column) < needed)
+            header->resizeSection(column, needed);
+    }
+}
+
+void RecordBrowser::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    switch (event->type()) {
+    case QEvent::LanguageChange:
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+        fitColumnsToTitles();
+        break;
+    default:
+        break;
     }
 }
 

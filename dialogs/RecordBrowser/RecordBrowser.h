@@ -25,6 +25,10 @@ public:
     QTableView* table() const { return m_widgets.table; }
     GridModel* model() const { return m_model; }
 
+    // Widens every column narrower than its title needs; the fixed widths
+    // (date column 150, the form's default) stay the least.
+    void fitColumnsToTitles();
+
 signals:
     void w_close();
 
@@ -34,6 +38,8 @@ protected slots:
     void on_btn_export_execl_clicked();
 
 protected:
+    void changeEvent(QEvent* event) override;
+
     // The form's widgets; the search fields and date edits may be null.
     struct Widgets
     {

@@ -68,4 +68,23 @@ QString titleBarStyleSheet()
         .arg(QLatin1String(kButtonRule), QLatin1String(kHoverRule), QLatin1String(kCloseHoverRule));
 }
 
+QString windowStyleSheet(const QString& objectName)
+{
+    return QStringLiteral("#%1{background-color:rgb(208,233,255);}"
+                          " #widgetTitle{background-color:rgb(29,176,184);}"
+                          " #labTitle{color:white; font-size:14px; font-weight:bold;}"
+                          " #widgetBom{background-color:rgb(55,198,192);}"
+                          " #widgetBom QLabel{color:white;}")
+        .arg(objectName);
+}
+
+void applyWindowStyle(QWidget* window)
+{
+    const QString own = window->styleSheet();
+    const QString shared = windowStyleSheet(window->objectName());
+    if (own.startsWith(shared))
+        return;
+    window->setStyleSheet(own.isEmpty() ? shared : shared + QLatin1Char('\n') + own);
+}
+
 } // namespace DialogChrome

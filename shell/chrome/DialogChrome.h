@@ -45,4 +45,14 @@ QString titleButtonStyle(bool closeButton);
 // btnMenu_Close by object name, for a title bar or a whole form.
 QString titleBarStyleSheet();
 
+// The working windows' colours as one sheet for the window named objectName:
+// light blue background, teal title bar widgetTitle with the title labTitle
+// in bold white, and the status bar widgetBom with white labels. The glyphs
+// of the title buttons are light and need the teal behind them.
+QString windowStyleSheet(const QString& objectName);
+
+// Puts windowStyleSheet(window->objectName()) in front of the window's own
+// sheet, so rules of the form still win.
+void applyWindowStyle(QWidget* window);
+
 } // namespace DialogChrome
