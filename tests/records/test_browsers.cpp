@@ -6,9 +6,13 @@
 #include "UserDialog.h"
 
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
+#include <QTranslator>
+#include <functional>
 
 namespace {
 
@@ -24,7 +28,20 @@ void click(QWidget* window, const char* button)
     QTest::mouseClick(target, Qt::LeftButton);
 }
 
+using BrowserFactory = std::function<RecordBrowser*()>;
+
+// Width a header section needs to show its whole title: the text, of any
+// number of lines, between the style's margins on both sides.
+int titleWidth(const QHeaderView* header, int column)
+{
+    const QString title = header->model()->headerData(column, Qt::Horizontal).toString();
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    return header->fontMetrics().size(0, title).width() + 2 * margin;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(BrowserFactory)
 
 class TestBrowsers : public QObject
 {
@@ -182,6 +199,76 @@ private slots:
         for (int column = 0; column < 5; ++column)
             cells.append(devCh.model()->index(0, column).data().toString());
         QCOMPARE(cells, QStringList({ "0.05元", "00007", "3", "admin", "2024-01-02 03.04.05" }));
+    }
+
+    void titles_and_search_fields_fit_in_both_languages_data()
+    {
+        QTest::addColumn<BrowserFactory>("make");
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<int>("leastWidth");
+        QTest::addColumn<QString>("firstTitle");
+        const struct
+        {
+            const char* name;
+            BrowserFactory make;
+            int leastWidth;
+            const char* chinese;
+            const char* english;
+        } browsers[] = {
+            { "users", [] { return new UserDialog; }, 120, "序号", "Serial number" },
+            { "recharges", [] { return new RecordDialog; }, 0, "序号", "S/N" },
+            { "returns", [] { return new BackCardDialog; }, 0, "序号", "S/N" },
+            { "reader top-ups", [] { return new DevChDialog; }, 0, "充值金额", "Recharging amount" },
+        };
+        for (const auto& browser : browsers) {
+            QTest::addRow("%s, Chinese", browser.name)
+                << browser.make << false << browser.leastWidth << QString::fromUtf8(browser.chinese);
+            QTest::addRow("%s, English", browser.name)
+                << browser.make << true << browser.leastWidth << QString::fromUtf8(browser.english);
+        }
+    }
+
+    // No title is cut: each column is as wide as its title needs, and never
+    // narrower than the form's fixed widths; the search fields keep room for a
+    // telephone number beside the longer English buttons.
+    void titles_and_search_fields_fit_in_both_languages()
+    {
+        QFETCH(BrowserFactory, make);
+        QFETCH(bool, english);
+        QFETCH(int, leastWidth);
+        QFETCH(QString, firstTitle);
+        QTranslator translator;
+        if (english) {
+            QVERIFY(translator.load(QStringLiteral(":/Language/english.qm")));
+            QCoreApplication::installTranslator(&translator);
+        }
+        QScopedPointer<RecordBrowser> browser(make());
+        browser->show();
+        QVERIFY(QTest::qWaitForWindowExposed(browser.data()));
+        QCOMPARE(browser->model()->headerData(0, Qt::Horizontal).toString(), firstTitle);
+
+        const QHeaderView* header = browser->table()->horizontalHeader();
+        QList<const QLineEdit*> searchEdits;
+        for (const QLineEdit* edit : browser->findChildren<QLineEdit*>()) {
+            if (edit->objectName().startsWith(QLatin1String("edit_")))
+                searchEdits.append(edit);
+        }
+        const bool searchable = !searchEdits.isEmpty();
+        for (int column = 0; column < header->count(); ++column) {
+            const int fixed = searchable && column == 6 ? 150 : leastWidth;
+            const int needed = qMax(fixed, titleWidth(header, column));
+            QVERIFY2(header->sectionSize(column) >= needed,
+                qPrintable(QStringLiteral("column %1 \"%2\": %3 < %4")
+                               .arg(column)
+                               .arg(browser->model()->headerData(column, Qt::Horizontal).toString())
+                               .arg(header->sectionSize(column))
+                               .arg(needed)));
+        }
+
+        for (const QLineEdit* edit : searchEdits)
+            QVERIFY2(edit->width() >= edit->fontMetrics().horizontalAdvance(QStringLiteral("13812345678")),
+                qPrintable(edit->objectName()));
+        QCoreApplication::removeTranslator(&translator);
     }
 
     void closing_emits_w_close_and_deletes_the_window()
