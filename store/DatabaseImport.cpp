@@ -32,7 +32,7 @@ struct MergedColumn
 
 // A source table: the columns after id, read by position 1, 2, ..., and the
 // columns whose equal values mean the station already holds the row.
-struct MergeSpec
+struct MergePlan
 {
     DatabaseImport::Table table;
     QString name;
@@ -40,7 +40,7 @@ struct MergeSpec
     QStringList key;
 };
 
-const QVector<MergeSpec>& mergeSpecs()
+const QVector<MergePlan>& mergePlans()
 {
     const auto texts = [](const QStringList& names) {
         QVector<MergedColumn> columns;
@@ -49,7 +49,7 @@ const QVector<MergeSpec>& mergeSpecs()
         return columns;
     };
     const MergedColumn card { QStringLiteral("cardnum"), Value::Card };
-    static const QVector<MergeSpec> specs {
+    static const QVector<MergePlan> specs {
         { DatabaseImport::Table::User, QStringLiteral("user"),
             QVector<MergedColumn> { card }
                 + texts({ "name", "addr", "phone", "carnum", "date", "manager", "sn", "note" }),
@@ -121,16 +121,16 @@ QStringList sourceColumns(const QSqlDatabase& station, const QString& table)
 // row-by-row merge would; rows of earlier batches are seen by the look-up.
 // With signedCards a station row holding the card as a negative number, as a
 // signed binding wrote large ones, counts as the card too.
-QString mergeStatement(const MergeSpec& spec, const QStringList& sourceNames, bool signedCards)
+QString mergeStatement(const MergePlan& plan, const QStringList& sourceNames, bool signedCards)
 {
-    const QString source = kSchema + QLatin1Char('.') + spec.name;
+    const QString source = kSchema + QLatin1Char('.') + plan.name;
     const QString range = QStringLiteral("s.rowid > :lo and s.rowid <= :hi");
     QStringList names;
     QStringList values;
     QStringList keys;
     QStringList present;
-    for (int i = 0; i < spec.columns.size(); ++i) {
-        const MergedColumn& column = spec.columns.at(i);
+    for (int i = 0; i < plan.columns.size(); ++i) {
+        const MergedColumn& column = plan.columns.at(i);
         const int position = i + 1;
         const QString cell = position < sourceNames.size()
             ? QStringLiteral("s.") + quotedName(sourceNames.at(position))
@@ -138,7 +138,7 @@ QString mergeStatement(const MergeSpec& spec, const QStringList& sourceNames, bo
         const QString value = valueExpression(column.kind, cell);
         names.append(column.name);
         values.append(value + QStringLiteral(" as ") + column.name);
-        if (!spec.key.contains(column.name))
+        if (!plan.key.contains(column.name))
             continue;
         keys.append(value);
         present.append((column.kind == Value::Card && signedCards
@@ -152,19 +152,19 @@ QString mergeStatement(const MergeSpec& spec, const QStringList& sourceNames, bo
                           "where n.source_row in (select min(s.rowid) from %4 s where %5 group by %6) "
                           "and not exists (select 1 from main.%1 m where %7) "
                           "order by n.source_row")
-        .arg(spec.name, names.join(QLatin1Char(',')), values.join(QStringLiteral(", ")), source, range,
+        .arg(plan.name, names.join(QLatin1Char(',')), values.join(QStringLiteral(", ")), source, range,
             keys.join(QStringLiteral(", ")), present.join(QStringLiteral(" and ")));
 }
 
 // The second look-up of each card costs about a tenth of the merge; only stations
 // that once stored cards signed need it. The merge itself stores them unsigned.
-bool holdsNegativeCards(const QSqlDatabase& station, const MergeSpec& spec)
+bool holdsNegativeCards(const QSqlDatabase& station, const MergePlan& plan)
 {
-    if (!spec.key.contains(QStringLiteral("cardnum")))
+    if (!plan.key.contains(QStringLiteral("cardnum")))
         return false;
     QSqlQuery query(station);
     return !query.exec(
-               QStringLiteral("select exists (select 1 from main.%1 where cardnum < 0)").arg(spec.name))
+               QStringLiteral("select exists (select 1 from main.%1 where cardnum < 0)").arg(plan.name))
         || !query.next() || query.value(0).toBool();
 }
 
@@ -252,22 +252,22 @@ private:
 };
 
 // Merges one table batch by batch; Merged when its last row is handled.
-DatabaseImport::Outcome mergeTable(const MergeSpec& spec, int batchSize, Transaction& transaction,
+DatabaseImport::Outcome mergeTable(const MergePlan& plan, int batchSize, Transaction& transaction,
     DatabaseImport::Progress* progress, DatabaseImport::Result& result)
 {
     using Outcome = DatabaseImport::Outcome;
     const QSqlDatabase station = QSqlDatabase::database();
     // A missing source table counts as empty.
-    const QStringList sourceNames = sourceColumns(station, spec.name);
+    const QStringList sourceNames = sourceColumns(station, plan.name);
     if (sourceNames.isEmpty())
         return Outcome::Merged;
     QSqlQuery merge(station);
     QSqlQuery rows(station);
     rows.setForwardOnly(true);
-    if (!merge.prepare(mergeStatement(spec, sourceNames, holdsNegativeCards(station, spec)))
+    if (!merge.prepare(mergeStatement(plan, sourceNames, holdsNegativeCards(station, plan)))
         || !rows.prepare(QStringLiteral("select rowid from %1.%2 where rowid > :lo order by rowid limit :n")
-                             .arg(kSchema, spec.name))) {
-        qDebug() << "insert false" << spec.name << merge.lastError().text();
+                             .arg(kSchema, plan.name))) {
+        qDebug() << "insert false" << plan.name << merge.lastError().text();
         return Outcome::InsertFailed;
     }
     const auto mergeRange = [&](qint64 lo, qint64 hi) {
@@ -311,11 +311,11 @@ DatabaseImport::Outcome mergeTable(const MergeSpec& spec, int batchSize, Transac
         } else {
             // A failed statement undoes only its own batch: take its rows one
             // at a time, so those before the failing row stay.
-            qDebug() << "batch false" << spec.name << merge.lastError().text();
+            qDebug() << "batch false" << plan.name << merge.lastError().text();
             for (const qint64 row : qAsConst(batch)) {
                 const int one = mergeRange(lo, row);
                 if (one < 0) {
-                    qDebug() << "insert false" << spec.name << merge.lastError().text();
+                    qDebug() << "insert false" << plan.name << merge.lastError().text();
                     return Outcome::InsertFailed;
                 }
                 tally(1, one);
@@ -380,11 +380,11 @@ DatabaseImport::Result DatabaseImport::merge(Progress* progress)
     if (!attachment.attached())
         return result;
     Transaction transaction(station);
-    for (const MergeSpec& spec : mergeSpecs()) {
-        result.table = spec.table;
+    for (const MergePlan& plan : mergePlans()) {
+        result.table = plan.table;
         if (progress)
-            progress->tableStarted(spec.table, sourceMaximum(source, spec.name));
-        result.outcome = mergeTable(spec, m_batchSize, transaction, progress, result);
+            progress->tableStarted(plan.table, sourceMaximum(source, plan.name));
+        result.outcome = mergeTable(plan, m_batchSize, transaction, progress, result);
         if (result.outcome != Outcome::Merged)
             break;
     }
