@@ -63,7 +63,7 @@ quint32 cardCrc32(const quint8* bytes, int n)
 
 quint32 cardCrc32(const QByteArray& bytes)
 {
-    return cardCrc32(reinterpret_cast<const quint8*>(bytes.constData()), bytes.size());
+    return cardCrc32(bytesOf(bytes), bytes.size());
 }
 
 void encryptBlock(quint8* block16, const CipherKey& key)

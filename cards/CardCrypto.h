@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+
 // CRC-32 as the cards and the reader compute it: polynomial 0x04C11DB7, MSB
 // first, register starts at 0xFFFFFFFF, no reflection, no final XOR, each byte
 // fed as one zero-extended 32-bit word.
@@ -45,4 +47,22 @@ inline void writeLe32(quint8* p, quint32 v)
     p[1] = quint8(v >> 8);
     p[2] = quint8(v >> 16);
     p[3] = quint8(v >> 24);
+}
+
+// Byte views of a QByteArray for the field helpers above.
+inline const quint8* bytesOf(const QByteArray& a)
+{
+    return reinterpret_cast<const quint8*>(a.constData());
+}
+inline quint8* bytesOf(QByteArray& a)
+{
+    return reinterpret_cast<quint8*>(a.data());
+}
+
+// Images are assembled in a fixed buffer: writing through QByteArray::data()
+// defeats the compiler's bounds tracking.
+template<size_t N>
+QByteArray toBytes(const std::array<quint8, N>& buffer)
+{
+    return QByteArray(reinterpret_cast<const char*>(buffer.data()), int(N));
 }

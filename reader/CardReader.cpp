@@ -47,11 +47,6 @@ constexpr int BlockDataOffset = BodyOffset + CardIdSize;
 // readDevData7 answers with 16 bytes of which bytes 1 to 7 are the data.
 constexpr int Data7Offset = BodyOffset + 1;
 
-const quint8* bytesOf(const QByteArray& a)
-{
-    return reinterpret_cast<const quint8*>(a.constData());
-}
-
 QByteArray fromBytes(const quint8* p, int n)
 {
     return QByteArray(reinterpret_cast<const char*>(p), n);

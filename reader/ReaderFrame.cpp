@@ -25,7 +25,7 @@ QByteArray build(quint16 command, const quint8* payload, int n)
         return QByteArray();
     const int length = n + Overhead;
     QByteArray frame(length, '\0');
-    auto* p = reinterpret_cast<quint8*>(frame.data());
+    auto* p = bytesOf(frame);
     p[0] = Header0;
     p[1] = Header1;
     writeLe16(p + LengthOffset, quint16(length));

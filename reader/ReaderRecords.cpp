@@ -47,7 +47,7 @@ namespace ReaderRecords {
 QByteArray deductRecord(quint32 amountFen)
 {
     QByteArray record(RecordSize, '\0');
-    auto* p = reinterpret_cast<quint8*>(record.data());
+    auto* p = bytesOf(record);
     writeLe32(p + RecordAmountOffset, amountFen);
     sealRecord(p);
     return record;
@@ -56,7 +56,7 @@ QByteArray deductRecord(quint32 amountFen)
 QByteArray refundRecord(quint32 amountFen, quint16 readerSerial, quint16 random)
 {
     QByteArray record(RecordSize, '\0');
-    auto* p = reinterpret_cast<quint8*>(record.data());
+    auto* p = bytesOf(record);
     writeLe32(p + RecordAmountOffset, amountFen);
     writeLe16(p + RefundSerialOffset, readerSerial);
     writeLe16(p + RefundRandomOffset, random);

@@ -1,5 +1,6 @@
 #include "SimCardModel.h"
 
+#include "CardCrypto.h"
 #include "SimStatus.h"
 #include "VirtualReader.h"
 
@@ -72,8 +73,7 @@ struct Session
 Session authenticate(const QByteArray& card, int block, const SectorKey& key)
 {
     Session session;
-    const auto* trailer
-        = reinterpret_cast<const quint8*>(card.constData()) + (block / 4 * 4 + 3) * VirtualReader::BlockSize;
+    const auto* trailer = bytesOf(card) + (block / 4 * 4 + 3) * VirtualReader::BlockSize;
     const int trailerCondition = accessCondition(trailer + TrailerAccess, 3);
     const int blockCondition = accessCondition(trailer + TrailerAccess, block % 4);
     if (trailerCondition < 0 || blockCondition < 0) {
@@ -122,7 +122,7 @@ QByteArray blankCard(const QByteArray& uid4)
     const QByteArray maker = makerBlock(uid4);
     memcpy(card.data(), maker.constData(), VirtualReader::BlockSize);
     for (int sector = 0; sector < VirtualReader::BlockCount / 4; ++sector) {
-        auto* trailer = reinterpret_cast<quint8*>(card.data()) + (sector * 4 + 3) * VirtualReader::BlockSize;
+        auto* trailer = bytesOf(card) + (sector * 4 + 3) * VirtualReader::BlockSize;
         memcpy(trailer + TrailerKeyA, BuiltinKeys::Transport.data(), KeySize);
         memcpy(trailer + TrailerAccess, TransportAccess, sizeof TransportAccess);
         memcpy(trailer + TrailerKeyB, BuiltinKeys::Transport.data(), KeySize);
@@ -152,7 +152,7 @@ quint8 readBlock(const QByteArray& card, int block, const SectorKey& key, quint8
     const Session session = authenticate(card, block, key);
     if (session.status != SimStatus::Ok)
         return session.status;
-    const auto* stored = reinterpret_cast<const quint8*>(card.constData()) + block * VirtualReader::BlockSize;
+    const auto* stored = bytesOf(card) + block * VirtualReader::BlockSize;
 
     if (block % 4 != 3) {
         if (!allowed(session, DataTable[session.blockCondition].read))
@@ -179,7 +179,7 @@ quint8 writeBlock(QByteArray& card, int block, const SectorKey& key, const quint
     const Session session = authenticate(card, block, key);
     if (session.status != SimStatus::Ok)
         return session.status;
-    auto* stored = reinterpret_cast<quint8*>(card.data()) + block * VirtualReader::BlockSize;
+    auto* stored = bytesOf(card) + block * VirtualReader::BlockSize;
 
     if (block == 0)
         return SimStatus::WriteRefused; // the maker block is burnt in

@@ -28,11 +28,6 @@ struct Reply
     QByteArray data; // payload after the status byte
 };
 
-const quint8* bytes(const QByteArray& a)
-{
-    return reinterpret_cast<const quint8*>(a.constData());
-}
-
 // Payload length of the answer to a command, status byte included; failures
 // answer at the same length so the station's fixed-length copy sees zeros.
 int replySize(quint16 command, const QByteArray& request)
@@ -49,8 +44,8 @@ int replySize(quint16 command, const QByteArray& request)
     case SimCommand::ReadDevRemain:
         return 17;
     case SimCommand::ReadDevMem:
-        if (request.size() == 4 && readLe16(bytes(request) + 2) < MaxPayload)
-            return 1 + readLe16(bytes(request) + 2);
+        if (request.size() == 4 && readLe16(bytesOf(request) + 2) < MaxPayload)
+            return 1 + readLe16(bytesOf(request) + 2);
         return 1;
     default:
         return 1;
@@ -90,7 +85,7 @@ Reply cardBlock(SimState& s, quint16 command, const QByteArray& request, bool lo
     SimCard* card = s.presentCard();
     if (!card)
         return fail(SimStatus::NoCard);
-    const quint8* p = bytes(request);
+    const quint8* p = bytesOf(request);
     const int block = p[0];
     SectorKey key;
     memcpy(key.data(), p + 1, key.size());
@@ -123,7 +118,7 @@ Reply chargeFile(SimState& s, const QByteArray& request)
 
 Reply deduct(SimState& s, const QByteArray& request)
 {
-    const quint8* record = bytes(request);
+    const quint8* record = bytesOf(request);
     if (!recordCrcMatches(record))
         return fail(SimStatus::BadRecord);
     const quint32 amount = readLe32(record);
@@ -158,7 +153,7 @@ Reply upgradePacket(SimState& s, const QByteArray& request)
 {
     if (!s.upgrading)
         return fail(SimStatus::NotUpgrading);
-    const quint16 index = readLe16(bytes(request));
+    const quint16 index = readLe16(bytesOf(request));
     const QByteArray data = request.mid(2);
     if (index == FinalPacket) {
         s.firmware += data;
@@ -183,7 +178,7 @@ Reply upgradePacket(SimState& s, const QByteArray& request)
 QByteArray infoRecord(const SimState& s)
 {
     QByteArray info(RecordSize, '\0');
-    auto* p = reinterpret_cast<quint8*>(info.data());
+    auto* p = bytesOf(info);
     p[0] = s.mode;
     writeLe16(p + 1, s.serial);
     memcpy(p + 3, s.checkCode.constData(), 6);
@@ -234,7 +229,7 @@ Reply execute(SimState& s, quint16 command, const QByteArray& request, bool lost
     const int expected = requestSize(command);
     if (expected == -2 || (expected >= 0 && request.size() != expected))
         return fail(SimStatus::BadCommand);
-    const quint8* p = bytes(request);
+    const quint8* p = bytesOf(request);
 
     switch (command) {
     case SimCommand::ReadCardId: {
@@ -284,8 +279,8 @@ Reply execute(SimState& s, quint16 command, const QByteArray& request, bool lost
         return Reply {};
     case SimCommand::ReadDevRemain: {
         QByteArray remain(RecordSize, '\0');
-        writeLe32(reinterpret_cast<quint8*>(remain.data()), s.balance);
-        writeLe16(reinterpret_cast<quint8*>(remain.data()) + RemainVersionOffset, s.firmwareVersion);
+        writeLe32(bytesOf(remain), s.balance);
+        writeLe16(bytesOf(remain) + RemainVersionOffset, s.firmwareVersion);
         return Reply { SimStatus::Ok, remain };
     }
     case SimCommand::WriteDevRemain:
@@ -332,7 +327,7 @@ bool hits(Fault& fault, quint16 command, int block)
 
 bool verifyFrame(const QByteArray& frame)
 {
-    const quint8* p = bytes(frame);
+    const quint8* p = bytesOf(frame);
     if (p[0] != Header0 || p[1] != Header1)
         return false;
     const int length = readLe16(p + 2);
@@ -356,7 +351,7 @@ void reenumerate(SimState& s)
 QByteArray buildFrame(quint16 command, const QByteArray& payload)
 {
     QByteArray frame(FrameSize, '\0');
-    auto* p = reinterpret_cast<quint8*>(frame.data());
+    auto* p = bytesOf(frame);
     const int n = qMin(int(payload.size()), MaxPayload);
     p[0] = Header0;
     p[1] = Header1;
@@ -372,7 +367,7 @@ QByteArray buildFrame(quint16 command, const QByteArray& payload)
 
 WriteOutcome receiveFrame(SimState& s, const QByteArray& frame64)
 {
-    const quint8* p = bytes(frame64);
+    const quint8* p = bytesOf(frame64);
     const quint16 command = readLe16(p + 4);
     const bool valid = verifyFrame(frame64);
     const QByteArray request
@@ -441,7 +436,7 @@ WriteOutcome receiveFrame(SimState& s, const QByteArray& frame64)
     QByteArray response = buildFrame(
         command, valid ? replyPayload(command, request, reply) : QByteArray(1, char(reply.status)));
     if (corrupt) {
-        const int length = readLe16(bytes(response) + 2);
+        const int length = readLe16(bytesOf(response) + 2);
         response[length - 1] = char(response[length - 1] ^ 0x5A);
     }
     s.pendingResponse = response;

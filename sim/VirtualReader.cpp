@@ -16,13 +16,13 @@ namespace {
 QByteArray uidOf(quint32 idValue)
 {
     QByteArray uid(4, '\0');
-    writeLe32(reinterpret_cast<quint8*>(uid.data()), idValue);
+    writeLe32(bytesOf(uid), idValue);
     return uid;
 }
 
 quint32 idOf(const QByteArray& uid)
 {
-    return readLe32(reinterpret_cast<const quint8*>(uid.constData()));
+    return readLe32(bytesOf(uid));
 }
 
 QByteArray sized(const QByteArray& bytes, int size)
@@ -399,7 +399,7 @@ QByteArray makeChargeFile(quint32 amountFen, quint16 serial, quint16 version)
     constexpr int VersionOffset = 6;
     constexpr int TailOffset = 16;
     QByteArray file(ChargeFile::Size, '\0');
-    auto* p = reinterpret_cast<quint8*>(file.data());
+    auto* p = bytesOf(file);
     writeLe32(p + AmountOffset, amountFen);
     writeLe16(p + SerialOffset, serial);
     writeLe16(p + VersionOffset, version);

@@ -17,7 +17,7 @@ QByteArray makeBindBlock(quint32 post, quint8 port)
     QByteArray block(Size, '\0');
     if (post == 0)
         return block;
-    auto* p = reinterpret_cast<quint8*>(block.data());
+    auto* p = bytesOf(block);
     writeLe16(p + Post16Offset, quint16(post));
     p[PortOffset] = port;
     writeLe32(p + PostOffset, post);
@@ -30,7 +30,7 @@ Binding readBinding(const QByteArray& block16)
     Binding binding;
     if (block16.size() != Size)
         return binding;
-    const auto* p = reinterpret_cast<const quint8*>(block16.constData());
+    const auto* p = bytesOf(block16);
     if (readLe32(p + CrcOffset) != cardCrc32(p, CrcOffset))
         return binding;
     binding.bound = true;

@@ -11,15 +11,6 @@ constexpr int OffsetTotal = 4;
 constexpr int OffsetType = 7;
 constexpr int OffsetIndex = 8;
 constexpr int OffsetCount = 10;
-
-quint8* bytesOf(QByteArray& data)
-{
-    return reinterpret_cast<quint8*>(data.data());
-}
-const quint8* bytesOf(const QByteArray& data)
-{
-    return reinterpret_cast<const quint8*>(data.constData());
-}
 } // namespace
 
 QByteArray buildHeader(const Header& header)

@@ -18,7 +18,7 @@ bool decodeCopy(const QByteArray& cipher16, CardImage& image)
     if (cipher16.size() != CardImage::Size)
         return false;
     QByteArray plain = cipher16;
-    decryptBlock(reinterpret_cast<quint8*>(plain.data()), BuiltinKeys::Card);
+    decryptBlock(bytesOf(plain), BuiltinKeys::Card);
     return CardImage::fromBytes(plain, image) && image.crcMatches();
 }
 
@@ -27,7 +27,7 @@ bool decodeCopy(const QByteArray& cipher16, CardImage& image)
 QByteArray CardImage::toBytes() const
 {
     QByteArray bytes(Size, '\0');
-    auto* p = reinterpret_cast<quint8*>(bytes.data());
+    auto* p = bytesOf(bytes);
     writeLe32(p + BalanceOffset, balance);
     writeLe32(p + IdOffset, id);
     writeLe16(p + RandomOffset, random);
@@ -41,7 +41,7 @@ bool CardImage::fromBytes(const QByteArray& plain16, CardImage& image)
 {
     if (plain16.size() != Size)
         return false;
-    const auto* p = reinterpret_cast<const quint8*>(plain16.constData());
+    const auto* p = bytesOf(plain16);
     image.balance = readLe32(p + BalanceOffset);
     image.id = readLe32(p + IdOffset);
     image.random = readLe16(p + RandomOffset);
@@ -53,7 +53,7 @@ bool CardImage::fromBytes(const QByteArray& plain16, CardImage& image)
 
 bool CardImage::crcMatches() const
 {
-    return crc == cardCrc32(reinterpret_cast<const quint8*>(toBytes().constData()), CrcOffset);
+    return crc == cardCrc32(bytesOf(toBytes()), CrcOffset);
 }
 
 QByteArray makeCardImage(quint32 balance, quint32 id, quint8 reserved)
@@ -65,7 +65,7 @@ QByteArray makeCardImage(quint32 balance, quint32 id, quint8 reserved)
     image.flag = CardImage::Flag;
     image.reserved = reserved;
     QByteArray bytes = image.toBytes();
-    auto* p = reinterpret_cast<quint8*>(bytes.data());
+    auto* p = bytesOf(bytes);
     writeLe32(p + CrcOffset, cardCrc32(p, CrcOffset));
     encryptBlock(p, BuiltinKeys::Card);
     return bytes;

@@ -6,22 +6,17 @@
 
 namespace {
 
-const quint8* bytes(const QByteArray& a)
-{
-    return reinterpret_cast<const quint8*>(a.constData());
-}
-
 // A 64-byte input report holding a response frame with a correct checksum.
 QByteArray report(quint16 command, const QByteArray& payload)
 {
-    QByteArray r = ReaderFrame::build(command, bytes(payload), payload.size());
+    QByteArray r = ReaderFrame::build(command, bytesOf(payload), payload.size());
     r.append(QByteArray(ReaderFrame::MaxFrameSize - r.size(), '\0'));
     return r;
 }
 
 void reseal(QByteArray& r)
 {
-    auto* p = reinterpret_cast<quint8*>(r.data());
+    auto* p = bytesOf(r);
     const int length = readLe16(p + 2);
     quint16 sum = 0;
     for (int i = 0; i < length - 2; ++i)
@@ -71,18 +66,18 @@ void TestReaderFrame::request_frame_bytes()
     QFETCH(quint16, command);
     QFETCH(QByteArray, payload);
     QFETCH(QByteArray, frame);
-    QCOMPARE(ReaderFrame::build(command, bytes(payload), payload.size()).toHex(), frame.toHex());
+    QCOMPARE(ReaderFrame::build(command, bytesOf(payload), payload.size()).toHex(), frame.toHex());
 }
 
 void TestReaderFrame::oversized_payload_is_refused()
 {
     const QByteArray payload(64, '\x11');
-    const QByteArray packet = ReaderFrame::build(0xAA02, bytes(payload), 54);
+    const QByteArray packet = ReaderFrame::build(0xAA02, bytesOf(payload), 54);
     QCOMPARE(packet.size(), 62);
-    QCOMPARE(readLe16(bytes(packet) + 2), quint16(62));
-    QCOMPARE(ReaderFrame::build(0xAA02, bytes(payload), 56).size(), 64);
-    QVERIFY(ReaderFrame::build(0xAA02, bytes(payload), 57).isEmpty());
-    QVERIFY(ReaderFrame::build(0xAA02, bytes(payload), -1).isEmpty());
+    QCOMPARE(readLe16(bytesOf(packet) + 2), quint16(62));
+    QCOMPARE(ReaderFrame::build(0xAA02, bytesOf(payload), 56).size(), 64);
+    QVERIFY(ReaderFrame::build(0xAA02, bytesOf(payload), 57).isEmpty());
+    QVERIFY(ReaderFrame::build(0xAA02, bytesOf(payload), -1).isEmpty());
 }
 
 void TestReaderFrame::response_verification_data()
@@ -126,7 +121,7 @@ void TestReaderFrame::response_verification_data()
 
     for (const int length : { 0, 7, 65, 0xFFFF }) {
         QByteArray r = good;
-        writeLe16(reinterpret_cast<quint8*>(r.data()) + 2, quint16(length));
+        writeLe16(bytesOf(r) + 2, quint16(length));
         QTest::addRow("length field %d", length) << r << 17 << 4081 << QByteArray(17, '\0');
     }
 
@@ -144,8 +139,7 @@ void TestReaderFrame::response_verification()
     QCOMPARE(response.size(), 64);
 
     QByteArray destination(expected, '\xEE');
-    QCOMPARE(ReaderFrame::verify(bytes(response), reinterpret_cast<quint8*>(destination.data()), expected),
-        result);
+    QCOMPARE(ReaderFrame::verify(bytesOf(response), bytesOf(destination), expected), result);
     QCOMPARE(destination.toHex(), payload.toHex());
 }
 
@@ -153,8 +147,7 @@ void TestReaderFrame::expected_length_beyond_report_is_refused()
 {
     const QByteArray r = report(0x5601, QByteArray(56, '\x5A'));
     QByteArray destination(64, '\xEE');
-    QCOMPARE(ReaderFrame::verify(bytes(r), reinterpret_cast<quint8*>(destination.data()), 57),
-        ReaderResult::Refused);
+    QCOMPARE(ReaderFrame::verify(bytesOf(r), bytesOf(destination), 57), ReaderResult::Refused);
     QCOMPARE(destination, QByteArray(64, '\xEE'));
 }
 
@@ -164,27 +157,27 @@ void TestReaderFrame::deduct_record_is_plain_with_crc()
     QCOMPARE(record.left(12).toHex(),
         QByteArray("04030201"
                    "0000000000000000"));
-    QCOMPARE(readLe32(bytes(record) + 12), cardCrc32(bytes(record), 12));
+    QCOMPARE(readLe32(bytesOf(record) + 12), cardCrc32(bytesOf(record), 12));
 }
 
 void TestReaderFrame::refund_record_is_encrypted_with_card_key()
 {
     QByteArray record = ReaderRecords::refundRecord(150000, 0x3039, 0xBEEF);
     QCOMPARE(record.size(), 16);
-    decryptBlock(reinterpret_cast<quint8*>(record.data()), BuiltinKeys::Card);
+    decryptBlock(bytesOf(record), BuiltinKeys::Card);
     QCOMPARE(record.left(12).toHex(),
         QByteArray("f0490200"
                    "3930"
                    "00000000"
                    "efbe"));
-    QCOMPARE(readLe32(bytes(record) + 12), cardCrc32(bytes(record), 12));
+    QCOMPARE(readLe32(bytesOf(record) + 12), cardCrc32(bytesOf(record), 12));
 
     // Without a given random each record draws a fresh one.
     QSet<QByteArray> randoms;
     for (int i = 0; i < 8; ++i) {
         QByteArray r = ReaderRecords::refundRecord(150000, 0x3039);
-        decryptBlock(reinterpret_cast<quint8*>(r.data()), BuiltinKeys::Card);
-        QCOMPARE(readLe32(bytes(r) + 12), cardCrc32(bytes(r), 12));
+        decryptBlock(bytesOf(r), BuiltinKeys::Card);
+        QCOMPARE(readLe32(bytesOf(r) + 12), cardCrc32(bytesOf(r), 12));
         randoms.insert(r.mid(10, 2));
     }
     QVERIFY(randoms.size() > 1);
