@@ -4,23 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Images are assembled in a fixed buffer: writing through QByteArray::data()
-// defeats the compiler's bounds tracking.
-template<size_t N>
-QByteArray toBytes(const std::array<quint8, N>& buffer)
-{
-    return QByteArray(reinterpret_cast<const char*>(buffer.data()), int(N));
-}
-
-const quint8* bytes(const QByteArray& image)
-{
-    return reinterpret_cast<const quint8*>(image.constData());
-}
-
-} // namespace
-
 QByteArray CarSettingImage::build(const CarSettingValues& v)
 {
     std::array<quint8, Size> buffer {};
@@ -42,7 +25,7 @@ bool CarSettingImage::parse(const QByteArray& image, CarSettingValues& v)
 {
     if (image.size() < Size)
         return false;
-    const quint8* p = bytes(image);
+    const quint8* p = bytesOf(image);
     v.userKeyText = SpecialCardKey::text(image, UserKey);
     v.userSector = p[UserSector];
     v.modeIndex = p[Mode];
@@ -78,7 +61,7 @@ bool CarTariffImage::parse(const QByteArray& image, CarTariffValues& v)
 {
     if (image.size() < Size)
         return false;
-    const quint8* p = bytes(image);
+    const quint8* p = bytesOf(image);
     const int n = std::clamp(int(p[RangeCount]), 1, TariffMaxRanges);
     v.lossPercent = p[LossPercent];
     v.serviceFeeFen = readLe16(p + ServiceFee);
@@ -108,7 +91,7 @@ bool CarParamImage::parse(const QByteArray& image, CarParamValues& v)
 {
     if (image.size() < Size)
         return false;
-    const quint8* p = bytes(image);
+    const quint8* p = bytesOf(image);
     v.maxCurrentA = p[MaxCurrent];
     v.maxHours = p[MaxHours];
     v.minCurrentCentiA = readLe16(p + MinCurrent);

@@ -4,23 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Images are assembled in a fixed buffer: writing through QByteArray::data()
-// defeats the compiler's bounds tracking.
-template<size_t N>
-QByteArray toBytes(const std::array<quint8, N>& buffer)
-{
-    return QByteArray(reinterpret_cast<const char*>(buffer.data()), int(N));
-}
-
-const quint8* bytes(const QByteArray& image)
-{
-    return reinterpret_cast<const quint8*>(image.constData());
-}
-
-} // namespace
-
 void SpecialCardKey::put(quint8* p, const QString& text)
 {
     SectorKey key {};
@@ -99,7 +82,7 @@ bool BikeSettingImage::parsePreset(const QByteArray& preset, BikeSettingValues& 
 {
     if (preset.size() < PresetSize)
         return false;
-    const quint8* a = bytes(preset);
+    const quint8* a = bytesOf(preset);
     const quint8* b = a + SizeA;
     const quint8* record = b + SizeB;
 
@@ -167,7 +150,7 @@ bool BikeParamImage::parse(const QByteArray& image, BikeParamValues& v)
 {
     if (image.size() < Size)
         return false;
-    const quint8* p = bytes(image);
+    const quint8* p = bytesOf(image);
     v.plugInPower = p[PlugInPower];
     v.pullOutPower = p[PullOutPower];
     v.floatPercent = p[FloatPercent];
