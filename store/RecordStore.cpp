@@ -14,14 +14,10 @@ bool execLogged(QSqlQuery& query)
     return ok;
 }
 
-} // namespace
-
-bool insertRechargeRow(const RechargeRow& row)
+// Holder, payment and note columns the recharge and return logs share.
+template<typename Row>
+void bindCardRow(QSqlQuery& query, const Row& row)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral(
-        "insert into record (id,cardnum,name,addr,phone,carnum,date,manager,pay,pay_old,pay_new,sn,note) "
-        "values (:id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:pay,:pay_old,:pay_new,:sn,:note)"));
     query.bindValue(QStringLiteral(":cardnum"), sqlCardNumber(row.cardnum));
     query.bindValue(QStringLiteral(":name"), sqlText(row.name));
     query.bindValue(QStringLiteral(":addr"), sqlText(row.addr));
@@ -30,10 +26,21 @@ bool insertRechargeRow(const RechargeRow& row)
     query.bindValue(QStringLiteral(":date"), sqlText(row.date));
     query.bindValue(QStringLiteral(":manager"), sqlText(row.manager));
     query.bindValue(QStringLiteral(":pay"), sqlText(row.pay));
-    query.bindValue(QStringLiteral(":pay_old"), sqlText(row.payOld));
-    query.bindValue(QStringLiteral(":pay_new"), sqlText(row.payNew));
     query.bindValue(QStringLiteral(":sn"), sqlText(row.sn));
     query.bindValue(QStringLiteral(":note"), sqlText(row.note));
+}
+
+} // namespace
+
+bool insertRechargeRow(const RechargeRow& row)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral(
+        "insert into record (id,cardnum,name,addr,phone,carnum,date,manager,pay,pay_old,pay_new,sn,note) "
+        "values (:id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:pay,:pay_old,:pay_new,:sn,:note)"));
+    bindCardRow(query, row);
+    query.bindValue(QStringLiteral(":pay_old"), sqlText(row.payOld));
+    query.bindValue(QStringLiteral(":pay_new"), sqlText(row.payNew));
     return execLogged(query);
 }
 
@@ -43,16 +50,7 @@ bool insertReturnRow(const ReturnRow& row)
     query.prepare(
         QStringLiteral("insert into backcard (id,cardnum,name,addr,phone,carnum,date,manager,pay,sn,note) "
                        "values (:id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:pay,:sn,:note)"));
-    query.bindValue(QStringLiteral(":cardnum"), sqlCardNumber(row.cardnum));
-    query.bindValue(QStringLiteral(":name"), sqlText(row.name));
-    query.bindValue(QStringLiteral(":addr"), sqlText(row.addr));
-    query.bindValue(QStringLiteral(":phone"), sqlText(row.phone));
-    query.bindValue(QStringLiteral(":carnum"), sqlText(row.carnum));
-    query.bindValue(QStringLiteral(":date"), sqlText(row.date));
-    query.bindValue(QStringLiteral(":manager"), sqlText(row.manager));
-    query.bindValue(QStringLiteral(":pay"), sqlText(row.pay));
-    query.bindValue(QStringLiteral(":sn"), sqlText(row.sn));
-    query.bindValue(QStringLiteral(":note"), sqlText(row.note));
+    bindCardRow(query, row);
     return execLogged(query);
 }
 
