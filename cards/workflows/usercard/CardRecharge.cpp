@@ -2,8 +2,8 @@
 
 #include "CardCrypto.h"
 #include "CardImage.h"
+#include "MoneyLogRow.h"
 #include "RecordStore.h"
-#include "UserStore.h"
 
 #include <QDebug>
 
@@ -130,22 +130,9 @@ void CardRecharge::deduct(RechargeResult& result)
 
 bool CardRecharge::saveRecord(const RechargeResult& result)
 {
-    const quint32 cardnum = cardNumber(result.id);
-    const UserLookup holder = findUserByCard(cardnum);
     RechargeRow row;
-    row.cardnum = cardnum;
-    if (holder.found()) {
-        row.name = holder.row.name;
-        row.addr = holder.row.addr;
-        row.phone = holder.row.phone;
-        row.carnum = holder.row.carnum;
-        row.note = holder.row.note;
-    }
-    row.date = UserCardStation::now();
-    row.manager = m_station.session.managerName;
-    row.pay = moneyText(result.amount);
+    fillMoneyLogRow(row, m_station, result.id, result.amount);
     row.payOld = moneyText(result.oldBalance);
     row.payNew = moneyText(result.newBalance);
-    row.sn = m_station.session.readerSerial;
     return insertRechargeRow(row);
 }

@@ -2,8 +2,8 @@
 
 #include "CardCrypto.h"
 #include "CardImage.h"
+#include "MoneyLogRow.h"
 #include "RecordStore.h"
-#include "UserStore.h"
 
 #include <QDebug>
 
@@ -140,21 +140,7 @@ void CardReturn::refund(ReturnResult& result)
 // leaves a card is always on record.
 void CardReturn::saveRecord(ReturnResult& result)
 {
-    const quint32 cardnum = cardNumber(result.id);
-    const UserLookup holder = findUserByCard(cardnum);
-    result.holderFound = holder.found();
     ReturnRow row;
-    row.cardnum = cardnum;
-    if (holder.found()) {
-        row.name = holder.row.name;
-        row.addr = holder.row.addr;
-        row.phone = holder.row.phone;
-        row.carnum = holder.row.carnum;
-        row.note = holder.row.note;
-    }
-    row.date = UserCardStation::now();
-    row.manager = m_station.session.managerName;
-    row.pay = moneyText(result.amount);
-    row.sn = m_station.session.readerSerial;
+    result.holderFound = fillMoneyLogRow(row, m_station, result.id, result.amount);
     result.recordSaved = insertReturnRow(row);
 }
