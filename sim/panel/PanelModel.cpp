@@ -1,8 +1,7 @@
 #include "PanelModel.h"
 
-#include "BlacklistCard.h"
 #include "CardCrypto.h"
-#include "SettingCardImages.h"
+#include "SimCardInfo.h"
 #include "StationConfig.h"
 #include "VirtualReader.h"
 
@@ -109,10 +108,8 @@ PanelCard PanelModel::card(quint32 id) const
             return card;
         }
     }
-    const QByteArray typeBlock = VR::block(id, TypeBlock);
-    const quint8 type
-        = typeBlock.size() > SpecialCardType::Offset ? quint8(typeBlock.at(SpecialCardType::Offset)) : 0;
-    if (!specialTypeName(type).isEmpty()) {
+    const quint8 type = SimCardInfo::specialType(id);
+    if (!SimCardInfo::specialTypeName(type).isEmpty()) {
         card.kind = PanelCard::Special;
         card.specialType = type;
         return card;
@@ -149,29 +146,9 @@ std::optional<quint32> PanelModel::cardOnReader() const
     return VR::cardOnReader();
 }
 
-QString PanelModel::specialTypeName(quint8 type)
-{
-    switch (type) {
-    case SpecialCardType::BikeSetting:
-        return QStringLiteral("bike setting card");
-    case SpecialCardType::BikeParam:
-        return QStringLiteral("bike parameter card");
-    case SpecialCardType::CarSetting:
-        return QStringLiteral("car setting card");
-    case SpecialCardType::CarTariff:
-        return QStringLiteral("car tariff card");
-    case SpecialCardType::CarParam:
-        return QStringLiteral("car parameter card");
-    case BlacklistCard::CardType:
-        return QStringLiteral("blacklist card");
-    default:
-        return QString();
-    }
-}
-
 QString PanelModel::idText(quint32 id)
 {
-    return QStringLiteral("%1").arg(id, 8, 16, QLatin1Char('0')).toUpper();
+    return SimCardInfo::idText(id);
 }
 
 QString PanelModel::describe(const PanelCard& card) const
@@ -182,7 +159,7 @@ QString PanelModel::describe(const PanelCard& card) const
         text += QStringLiteral("blank card");
         break;
     case PanelCard::Special:
-        text += specialTypeName(card.specialType);
+        text += SimCardInfo::specialTypeName(card.specialType);
         break;
     case PanelCard::Spare:
         text += QStringLiteral("spare card (returned, ready to issue)");

@@ -92,7 +92,6 @@ class PanelModel
 {
 public:
     static constexpr int SectorCount = 16;
-    static constexpr int TypeBlock = 4;
 
     // Works on `stateFile` (made VirtualReader's file for this process).
     explicit PanelModel(const QString& stateFile);
@@ -115,7 +114,6 @@ public:
 
     // One line for the card list.
     QString describe(const PanelCard& card) const;
-    static QString specialTypeName(quint8 type);
     static QString idText(quint32 id);
 
     quint32 newBlankCard(bool place);

@@ -1,10 +1,9 @@
 #include "ReaderTool.h"
 
 #include "BindBlock.h"
-#include "BlacklistCard.h"
 #include "CardCrypto.h"
 #include "CardImage.h"
-#include "SettingCardImages.h"
+#include "SimCardInfo.h"
 #include "VirtualReader.h"
 
 #include <QCommandLineParser>
@@ -16,10 +15,11 @@
 
 namespace {
 
+using SimCardInfo::idText;
+
 namespace VR = VirtualReader;
 
 constexpr int SectorCount = VR::BlockCount / 4;
-constexpr int TypeBlock = 4;
 
 struct Command
 {
@@ -85,11 +85,6 @@ quint64 number(const QString& text, quint64 max, const QString& what, int base =
     return value;
 }
 
-QString idText(quint32 id)
-{
-    return QStringLiteral("%1").arg(id, 8, 16, QLatin1Char('0')).toUpper();
-}
-
 quint32 cardArgument(const Context& c)
 {
     const QStringList args = c.parser.positionalArguments();
@@ -124,26 +119,6 @@ QString modeText(quint8 mode)
     return mode == VR::SaleMode ? QStringLiteral("sale")
         : mode == VR::ShareMode ? QStringLiteral("share")
                                 : QString::number(mode);
-}
-
-QString specialCardName(quint8 type)
-{
-    switch (type) {
-    case SpecialCardType::BikeSetting:
-        return QStringLiteral("bike setting card");
-    case SpecialCardType::BikeParam:
-        return QStringLiteral("bike parameter card");
-    case SpecialCardType::CarSetting:
-        return QStringLiteral("car setting card");
-    case SpecialCardType::CarTariff:
-        return QStringLiteral("car tariff card");
-    case SpecialCardType::CarParam:
-        return QStringLiteral("car parameter card");
-    case BlacklistCard::CardType:
-        return QStringLiteral("blacklist card");
-    default:
-        return QString();
-    }
 }
 
 QString faultText(const VR::Fault& f)
@@ -272,8 +247,8 @@ int list(const Context& c)
     for (quint32 id : ids) {
         c.out << "card " << idText(id) << "  uid " << hexBytes(VR::uidBytes(id)) << "  number "
               << cardNumber(id) << (onReader == id ? "  (on the reader)" : "") << "\n";
-        const quint8 type = quint8(VR::block(id, TypeBlock).at(SpecialCardType::Offset));
-        const QString special = specialCardName(type);
+        const quint8 type = SimCardInfo::specialType(id);
+        const QString special = SimCardInfo::specialTypeName(type);
         if (!special.isEmpty())
             c.out << "  type 0x" << QString::number(type, 16).toUpper() << ": " << special << "\n";
         c.out << "  " << userSectorText(id, sector, key) << "\n";
