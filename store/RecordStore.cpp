@@ -14,22 +14,6 @@ bool execLogged(QSqlQuery& query)
     return ok;
 }
 
-// Holder, payment and note columns the recharge and return logs share.
-template<typename Row>
-void bindCardRow(QSqlQuery& query, const Row& row)
-{
-    query.bindValue(QStringLiteral(":cardnum"), sqlCardNumber(row.cardnum));
-    query.bindValue(QStringLiteral(":name"), sqlText(row.name));
-    query.bindValue(QStringLiteral(":addr"), sqlText(row.addr));
-    query.bindValue(QStringLiteral(":phone"), sqlText(row.phone));
-    query.bindValue(QStringLiteral(":carnum"), sqlText(row.carnum));
-    query.bindValue(QStringLiteral(":date"), sqlText(row.date));
-    query.bindValue(QStringLiteral(":manager"), sqlText(row.manager));
-    query.bindValue(QStringLiteral(":pay"), sqlText(row.pay));
-    query.bindValue(QStringLiteral(":sn"), sqlText(row.sn));
-    query.bindValue(QStringLiteral(":note"), sqlText(row.note));
-}
-
 } // namespace
 
 bool insertRechargeRow(const RechargeRow& row)
@@ -38,7 +22,8 @@ bool insertRechargeRow(const RechargeRow& row)
     query.prepare(QStringLiteral(
         "insert into record (id,cardnum,name,addr,phone,carnum,date,manager,pay,pay_old,pay_new,sn,note) "
         "values (:id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:pay,:pay_old,:pay_new,:sn,:note)"));
-    bindCardRow(query, row);
+    bindHolderColumns(query, row);
+    query.bindValue(QStringLiteral(":pay"), sqlText(row.pay));
     query.bindValue(QStringLiteral(":pay_old"), sqlText(row.payOld));
     query.bindValue(QStringLiteral(":pay_new"), sqlText(row.payNew));
     return execLogged(query);
@@ -50,7 +35,8 @@ bool insertReturnRow(const ReturnRow& row)
     query.prepare(
         QStringLiteral("insert into backcard (id,cardnum,name,addr,phone,carnum,date,manager,pay,sn,note) "
                        "values (:id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:pay,:sn,:note)"));
-    bindCardRow(query, row);
+    bindHolderColumns(query, row);
+    query.bindValue(QStringLiteral(":pay"), sqlText(row.pay));
     return execLogged(query);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 
@@ -19,4 +20,20 @@ inline QVariant sqlCardNumber(quint32 cardnum)
 inline quint32 cardNumberFromSql(const QVariant& value)
 {
     return quint32(value.toLongLong());
+}
+
+// Card number, holder texts, time, operator and reader: the columns the user,
+// recharge and return tables share, bound by name.
+template<typename Row>
+void bindHolderColumns(QSqlQuery& query, const Row& row)
+{
+    query.bindValue(QStringLiteral(":cardnum"), sqlCardNumber(row.cardnum));
+    query.bindValue(QStringLiteral(":name"), sqlText(row.name));
+    query.bindValue(QStringLiteral(":addr"), sqlText(row.addr));
+    query.bindValue(QStringLiteral(":phone"), sqlText(row.phone));
+    query.bindValue(QStringLiteral(":carnum"), sqlText(row.carnum));
+    query.bindValue(QStringLiteral(":date"), sqlText(row.date));
+    query.bindValue(QStringLiteral(":manager"), sqlText(row.manager));
+    query.bindValue(QStringLiteral(":sn"), sqlText(row.sn));
+    query.bindValue(QStringLiteral(":note"), sqlText(row.note));
 }

@@ -33,19 +33,6 @@ UserRow userFromQuery(const QSqlQuery& query)
     return row;
 }
 
-void bindOwner(QSqlQuery& query, const UserRow& user)
-{
-    query.bindValue(QStringLiteral(":cardnum"), sqlCardNumber(user.cardnum));
-    query.bindValue(QStringLiteral(":name"), sqlText(user.name));
-    query.bindValue(QStringLiteral(":addr"), sqlText(user.addr));
-    query.bindValue(QStringLiteral(":phone"), sqlText(user.phone));
-    query.bindValue(QStringLiteral(":carnum"), sqlText(user.carnum));
-    query.bindValue(QStringLiteral(":date"), sqlText(user.date));
-    query.bindValue(QStringLiteral(":manager"), sqlText(user.manager));
-    query.bindValue(QStringLiteral(":sn"), sqlText(user.sn));
-    query.bindValue(QStringLiteral(":note"), sqlText(user.note));
-}
-
 } // namespace
 
 UserLookup findUserByCard(quint32 cardnum)
@@ -71,7 +58,7 @@ bool insertUser(const UserRow& user)
     query.prepare(
         QStringLiteral("insert into user (id,cardnum,name,addr,phone,carnum,date,manager,sn,note) "
                        "values (:id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:sn,:note)"));
-    bindOwner(query, user);
+    bindHolderColumns(query, user);
     const bool ok = query.exec();
     qDebug() << (ok ? "inserted!" : "insert false");
     return ok;
@@ -84,7 +71,7 @@ bool updateUser(qint64 id, const UserRow& user)
         QStringLiteral("update user set cardnum = :cardnum,name = :name,addr = :addr,phone = :phone,"
                        "carnum = :carnum,date = :date,manager = :manager,sn = :sn,note = :note "
                        "where id = :id"));
-    bindOwner(query, user);
+    bindHolderColumns(query, user);
     query.bindValue(QStringLiteral(":id"), id);
     const bool ok = query.exec();
     qDebug() << (ok ? "modfyed!" : "modfy false");
