@@ -22,19 +22,10 @@ ManRow manFromQuery(const QSqlQuery& query)
 
 ManLookup findManLike(const QString& pattern)
 {
-    ManLookup lookup;
     QSqlQuery query;
     query.prepare(QStringLiteral("select * from man where name like :name"));
     query.bindValue(QStringLiteral(":name"), pattern);
-    if (!query.exec())
-        return lookup;
-    if (query.next()) {
-        lookup.status = LookupStatus::Found;
-        lookup.row = manFromQuery(query);
-    } else {
-        lookup.status = LookupStatus::NotFound;
-    }
-    return lookup;
+    return lookupFirstRow<ManLookup>(query, manFromQuery);
 }
 
 QList<ManRow> listMen()

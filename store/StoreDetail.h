@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Database.h"
+
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -36,4 +38,21 @@ void bindHolderColumns(QSqlQuery& query, const Row& row)
     query.bindValue(QStringLiteral(":manager"), sqlText(row.manager));
     query.bindValue(QStringLiteral(":sn"), sqlText(row.sn));
     query.bindValue(QStringLiteral(":note"), sqlText(row.note));
+}
+
+// Runs a prepared query for one row: Found with the first row, NotFound, or
+// the lookup's default Failed when the query does not run.
+template<typename Lookup, typename FromQuery>
+Lookup lookupFirstRow(QSqlQuery& query, FromQuery fromQuery)
+{
+    Lookup lookup;
+    if (!query.exec())
+        return lookup;
+    if (query.next()) {
+        lookup.status = LookupStatus::Found;
+        lookup.row = fromQuery(query);
+    } else {
+        lookup.status = LookupStatus::NotFound;
+    }
+    return lookup;
 }

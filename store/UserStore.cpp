@@ -37,19 +37,10 @@ UserRow userFromQuery(const QSqlQuery& query)
 
 UserLookup findUserByCard(quint32 cardnum)
 {
-    UserLookup lookup;
     QSqlQuery query;
     query.prepare(QStringLiteral("select * from user where cardnum = :cardnum"));
     query.bindValue(QStringLiteral(":cardnum"), sqlCardNumber(cardnum));
-    if (!query.exec())
-        return lookup;
-    if (query.next()) {
-        lookup.status = LookupStatus::Found;
-        lookup.row = userFromQuery(query);
-    } else {
-        lookup.status = LookupStatus::NotFound;
-    }
-    return lookup;
+    return lookupFirstRow<UserLookup>(query, userFromQuery);
 }
 
 bool insertUser(const UserRow& user)
