@@ -110,6 +110,11 @@ quint32 cardNumber(quint32 idValue)
         | (idValue >> 24);
 }
 
+QString cardIdText(quint32 idValue)
+{
+    return QStringLiteral("%1").arg(idValue, 8, 16, QLatin1Char('0')).toUpper();
+}
+
 QString moneyText(quint32 fen)
 {
     return QString::asprintf("%u.%02u", fen / 100, fen % 100);

@@ -26,6 +26,8 @@ QString keyToHex(const SectorKey& key);
 
 // The database's card number: the four id bytes as received, read big-endian.
 quint32 cardNumber(quint32 idValue);
+// The id value as eight upper-case hexadecimal digits: 0x00A1B2C3 -> "00A1B2C3".
+QString cardIdText(quint32 idValue);
 
 // Money in fen as "%d.%02d" yuan text: 1234 -> "12.34", 5 -> "0.05".
 QString moneyText(quint32 fen);

@@ -41,10 +41,4 @@ inline QString specialTypeName(quint8 type)
     }
 }
 
-// The id value as eight upper-case hexadecimal digits.
-inline QString idText(quint32 id)
-{
-    return QStringLiteral("%1").arg(id, 8, 16, QLatin1Char('0')).toUpper();
-}
-
 } // namespace SimCardInfo

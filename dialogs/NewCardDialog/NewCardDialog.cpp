@@ -9,13 +9,6 @@
 
 #include <limits>
 
-namespace {
-QString idText(quint32 id)
-{
-    return QStringLiteral("%1").arg(id, 8, 16, QLatin1Char('0')).toUpper();
-}
-} // namespace
-
 NewCardDialog::NewCardDialog(QWidget* parent)
     : QDialog(parent)
     , m_ui(new Ui::NewCardDialog)
@@ -76,14 +69,14 @@ void NewCardDialog::showIssue(const IssueResult& result)
         showNewTip(tr("发卡失败:") + tr("未读到卡片"), false);
         return;
     case IssueResult::Failed:
-        showNewTip(tr("发卡失败:") + idText(result.id), false);
+        showNewTip(tr("发卡失败:") + cardIdText(result.id), false);
         return;
     case IssueResult::Issued:
         break;
     }
     if (!result.ownerSaved())
         showMessage(this, tr("错误提示"), tr("插入数据失败"));
-    showNewTip(tr("发卡成功:") + idText(result.id), true);
+    showNewTip(tr("发卡成功:") + cardIdText(result.id), true);
 }
 
 void NewCardDialog::timer_exec()

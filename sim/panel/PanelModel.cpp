@@ -148,7 +148,7 @@ std::optional<quint32> PanelModel::cardOnReader() const
 
 QString PanelModel::idText(quint32 id)
 {
-    return SimCardInfo::idText(id);
+    return cardIdText(id);
 }
 
 QString PanelModel::describe(const PanelCard& card) const

@@ -15,8 +15,6 @@
 
 namespace {
 
-using SimCardInfo::idText;
-
 namespace VR = VirtualReader;
 
 constexpr int SectorCount = VR::BlockCount / 4;
@@ -98,7 +96,7 @@ quint32 cardArgument(const Context& c)
             QStringLiteral("a card id has 1 to 8 hexadecimal digits, not '%1'").arg(args.first()));
     const quint32 id = quint32(number(text, 0xFFFFFFFFu, QStringLiteral("card id"), 16));
     if (!VR::hasCard(id))
-        throw UsageError(QStringLiteral("no card with id %1").arg(idText(id)));
+        throw UsageError(QStringLiteral("no card with id %1").arg(cardIdText(id)));
     return id;
 }
 
@@ -156,7 +154,7 @@ QString userSectorText(quint32 id, int sector, const SectorKey& key)
     case CardImageCheck::IdMismatch:
         return text
             + QStringLiteral("image of another card (id %1), balance %2")
-                  .arg(idText(check.image.id), moneyText(check.image.balance));
+                  .arg(cardIdText(check.image.id), moneyText(check.image.balance));
     default:
         break;
     }
@@ -196,7 +194,7 @@ int show(const Context& c)
         c.out << ", upgrading (" << VR::announcedPackets() << " packets announced)";
     c.out << "\n";
     const std::optional<quint32> onReader = VR::cardOnReader();
-    c.out << "card on reader:   " << (onReader ? idText(*onReader) : QStringLiteral("none")) << "\n";
+    c.out << "card on reader:   " << (onReader ? cardIdText(*onReader) : QStringLiteral("none")) << "\n";
     c.out << "cards:            " << VR::cards().size() << "\n";
     const VR::Delays d = VR::delays();
     c.out << "delays:           look-up " << d.lookupMs << " ms, report " << d.reportMs << " ms, no answer "
@@ -225,7 +223,7 @@ int newCard(const Context& c)
     }
     if (c.parser.isSet(QStringLiteral("place")))
         VR::placeCard(id);
-    c.out << idText(id) << "\n";
+    c.out << cardIdText(id) << "\n";
     return ReaderTool::Done;
 }
 
@@ -245,7 +243,7 @@ int list(const Context& c)
     if (ids.isEmpty())
         c.out << "no cards\n";
     for (quint32 id : ids) {
-        c.out << "card " << idText(id) << "  uid " << hexBytes(VR::uidBytes(id)) << "  number "
+        c.out << "card " << cardIdText(id) << "  uid " << hexBytes(VR::uidBytes(id)) << "  number "
               << cardNumber(id) << (onReader == id ? "  (on the reader)" : "") << "\n";
         const quint8 type = SimCardInfo::specialType(id);
         const QString special = SimCardInfo::specialTypeName(type);

@@ -15,6 +15,7 @@ private slots:
     void key_text_conversion();
     void key_is_shown_as_uppercase_pairs();
     void card_number_reverses_id_bytes();
+    void card_id_text_is_eight_uppercase_digits();
     void money_text_has_two_fen_digits_data();
     void money_text_has_two_fen_digits();
     void default_user_key_equals_its_text();
@@ -101,6 +102,13 @@ void TestCardCrypto::card_number_reverses_id_bytes()
     QCOMPARE(cardNumber(0xD4C3B2A1u), 2712847316u);
     QCOMPARE(cardNumber(0xFFFFFFFFu), 4294967295u);
     QCOMPARE(cardNumber(cardNumber(0x12345678u)), 0x12345678u);
+}
+
+void TestCardCrypto::card_id_text_is_eight_uppercase_digits()
+{
+    QCOMPARE(cardIdText(0x00A1B2C3u), QStringLiteral("00A1B2C3"));
+    QCOMPARE(cardIdText(0u), QStringLiteral("00000000"));
+    QCOMPARE(cardIdText(0xFFFFFFFFu), QStringLiteral("FFFFFFFF"));
 }
 
 void TestCardCrypto::money_text_has_two_fen_digits_data()
