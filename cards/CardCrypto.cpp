@@ -1,14 +1,15 @@
 #include "CardCrypto.h"
 
-#include <openssl/evp.h>
-
 #include <memory>
+#include <openssl/evp.h>
 
 namespace {
 
-struct CrcTable {
+struct CrcTable
+{
     quint32 entries[256];
-    constexpr CrcTable() : entries()
+    constexpr CrcTable()
+        : entries()
     {
         for (quint32 i = 0; i < 256; ++i) {
             quint32 r = i << 24;
@@ -24,8 +25,8 @@ constexpr CrcTable kCrcTable;
 void aesBlock(quint8* block16, const CipherKey& key, bool encrypt)
 {
     // ECB on a single block with no padding is plain AES-128 (FIPS-197).
-    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
-                                                                       EVP_CIPHER_CTX_free);
+    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(
+        EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
     Q_ASSERT(ctx);
     EVP_CipherInit_ex(ctx.get(), EVP_aes_128_ecb(), nullptr, key.data(), nullptr, encrypt ? 1 : 0);
     EVP_CIPHER_CTX_set_padding(ctx.get(), 0);
@@ -92,7 +93,7 @@ bool keyFromHex(const QString& text, SectorKey& key)
 
 bool isValidKeyText(const QString& text)
 {
-    SectorKey key{};
+    SectorKey key {};
     return text.size() == 12 && keyFromHex(text, key);
 }
 

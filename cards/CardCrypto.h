@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <array>
 
 // CRC-32 as the cards and the reader compute it: polynomial 0x04C11DB7, MSB
@@ -33,7 +32,10 @@ QString cardIdText(quint32 idValue);
 QString moneyText(quint32 fen);
 
 // Little-endian field helpers shared by every byte layout of the station.
-inline quint16 readLe16(const quint8* p) { return quint16(p[0] | (p[1] << 8)); }
+inline quint16 readLe16(const quint8* p)
+{
+    return quint16(p[0] | (p[1] << 8));
+}
 inline quint32 readLe32(const quint8* p)
 {
     return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);

@@ -14,8 +14,8 @@ struct StationConfig
     QString usr_key = BuiltinKeys::DefaultUserKeyText;
     quint8 usr_sect = 0;
     qint32 limit_money = 30000; // fen
-    qint32 dev_type = 0;        // 0 bike, 1 car
-    qint32 language = -1;       // 0 Chinese, 1 English, -1 not chosen yet
+    qint32 dev_type = 0; // 0 bike, 1 car
+    qint32 language = -1; // 0 Chinese, 1 English, -1 not chosen yet
 };
 
 inline const QString kConfigFileName = QStringLiteral("config.ini");

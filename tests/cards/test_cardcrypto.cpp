@@ -40,8 +40,8 @@ void TestCardCrypto::crc_matches_reference_vectors()
 void TestCardCrypto::aes_matches_fips197_vector()
 {
     // FIPS-197 appendix C.1.
-    const CipherKey key = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07,
-                           0x08, 0x09, 0x0a, 0x0b, 0x0c, 0x0d, 0x0e, 0x0f};
+    const CipherKey key
+        = { 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0a, 0x0b, 0x0c, 0x0d, 0x0e, 0x0f };
     QByteArray block = QByteArray::fromHex("00112233445566778899aabbccddeeff");
     encryptBlock(reinterpret_cast<quint8*>(block.data()), key);
     QCOMPARE(block.toHex(), QByteArray("69c4e0d86a7b0430d8cdb78070b4c55a"));
@@ -51,7 +51,7 @@ void TestCardCrypto::aes_matches_fips197_vector()
 
 void TestCardCrypto::aes_round_trips_with_builtin_keys()
 {
-    for (const CipherKey& key : {BuiltinKeys::Card, BuiltinKeys::ChargeFile}) {
+    for (const CipherKey& key : { BuiltinKeys::Card, BuiltinKeys::ChargeFile }) {
         QByteArray block = QByteArray::fromHex("0102030405060708090a0b0c0d0e0f10");
         const QByteArray plain = block;
         encryptBlock(reinterpret_cast<quint8*>(block.data()), key);
@@ -84,7 +84,7 @@ void TestCardCrypto::key_text_conversion()
     QFETCH(bool, accepted);
     QFETCH(bool, twelveDigits);
     QFETCH(QByteArray, bytes);
-    SectorKey key{};
+    SectorKey key {};
     QCOMPARE(keyFromHex(text, key), accepted);
     QCOMPARE(isValidKeyText(text), twelveDigits);
     if (twelveDigits)
@@ -93,7 +93,7 @@ void TestCardCrypto::key_text_conversion()
 
 void TestCardCrypto::key_is_shown_as_uppercase_pairs()
 {
-    QCOMPARE(keyToHex({0x0a, 0xbc, 0x00, 0xff, 0x10, 0x01}), QStringLiteral("0ABC00FF1001"));
+    QCOMPARE(keyToHex({ 0x0a, 0xbc, 0x00, 0xff, 0x10, 0x01 }), QStringLiteral("0ABC00FF1001"));
 }
 
 void TestCardCrypto::card_number_reverses_id_bytes()
@@ -132,7 +132,7 @@ void TestCardCrypto::money_text_has_two_fen_digits()
 
 void TestCardCrypto::default_user_key_equals_its_text()
 {
-    SectorKey key{};
+    SectorKey key {};
     QVERIFY(keyFromHex(BuiltinKeys::DefaultUserKeyText, key));
     QCOMPARE(key, BuiltinKeys::DefaultUser);
 }

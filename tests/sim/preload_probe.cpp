@@ -1,11 +1,10 @@
 // Linked against the real hidapi; run with the preload library in
 // LD_PRELOAD it must find and talk to the virtual reader instead. Exits 0
 // when the reader answers readDevInfo with the serial given as argument.
-#include <hidapi.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <hidapi.h>
 
 int main(int argc, char** argv)
 {
@@ -22,7 +21,7 @@ int main(int argc, char** argv)
     if (!dev)
         return 1;
     // readDevInfo, no payload: BB AA 08 00 01 58 sum.
-    unsigned char report[65] = {0, 0xBB, 0xAA, 0x08, 0x00, 0x01, 0x58};
+    unsigned char report[65] = { 0, 0xBB, 0xAA, 0x08, 0x00, 0x01, 0x58 };
     unsigned sum = 0;
     for (int i = 1; i <= 6; ++i)
         sum += report[i];
