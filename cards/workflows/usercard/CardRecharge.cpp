@@ -15,7 +15,9 @@ CardRecharge::CardRecharge(const UserCardStation& station)
 RechargeResult CardRecharge::recharge(quint32 expectedId, quint32 yuan)
 {
     RechargeResult result;
-    result.amount = yuan * 100;
+    // In 64 bits: yuan * 100 wraps above 2^32 fen and would credit a few fen
+    // instead of refusing. amount is taken into the result once it fits.
+    const quint64 amount = quint64(yuan) * 100;
     SectorKey key;
     if (!m_station.userKey(key)) {
         result.outcome = RechargeResult::BadUserKey;
@@ -33,7 +35,7 @@ RechargeResult CardRecharge::recharge(quint32 expectedId, quint32 yuan)
         }
         result.readerBalance = remain.balance();
         qDebug() << "remain:" << result.readerBalance;
-        if (result.readerBalance < result.amount) {
+        if (result.readerBalance < amount) {
             result.outcome = RechargeResult::ReaderBalanceShort;
             return result;
         }
@@ -67,11 +69,12 @@ RechargeResult CardRecharge::recharge(quint32 expectedId, quint32 yuan)
     }
 
     result.oldBalance = check.image.balance;
-    const quint64 newBalance = quint64(result.oldBalance) + result.amount;
+    const quint64 newBalance = result.oldBalance + amount;
     if (newBalance > m_station.limitMoney()) {
         result.outcome = RechargeResult::OverLimit;
         return result;
     }
+    result.amount = quint32(amount);
     result.newBalance = quint32(newBalance);
 
     const QByteArray image = makeCardImage(result.newBalance, result.id, check.image.reserved);
