@@ -165,25 +165,32 @@ void TestQueryRecharge::malformed_user_key_refuses_before_any_frame()
 
 void TestQueryRecharge::recharge_respects_the_limit_data()
 {
+    QTest::addColumn<qint32>("limit");
     QTest::addColumn<quint32>("before");
     QTest::addColumn<quint32>("yuan");
     QTest::addColumn<int>("outcome");
     QTest::addColumn<quint32>("after");
-    QTest::newRow("reaches 50050") << 49950u << 1u << int(RechargeResult::OverLimit) << 49950u;
-    QTest::newRow("reaches 50000") << 49900u << 1u << int(RechargeResult::Recharged) << 50000u;
+    const qint32 limit = qint32(Limit);
+    QTest::newRow("reaches 50050") << limit << 49950u << 1u << int(RechargeResult::OverLimit) << 49950u;
+    QTest::newRow("reaches 50000") << limit << 49900u << 1u << int(RechargeResult::Recharged) << 50000u;
     // 42949673 yuan is 2^32 + 4 fen: wrapped, it would pass as 4 fen.
-    QTest::newRow("fen beyond 32 bits") << 100u << 42949673u << int(RechargeResult::OverLimit) << 100u;
+    QTest::newRow("fen beyond 32 bits")
+        << limit << 100u << 42949673u << int(RechargeResult::OverLimit) << 100u;
+    QTest::newRow("negative limit") << -1 << 0u << 1u << int(RechargeResult::OverLimit) << 0u;
 }
 
 void TestQueryRecharge::recharge_respects_the_limit()
 {
+    QFETCH(qint32, limit);
     QFETCH(quint32, before);
     QFETCH(quint32, yuan);
     QFETCH(int, outcome);
     QFETCH(quint32, after);
     const quint32 id = issuedCard(before);
     VirtualReader::placeCard(id);
-    const RechargeResult r = CardRecharge(station(&m_reader)).recharge(id, yuan);
+    UserCardStation s = station(&m_reader);
+    s.config.limit_money = limit;
+    const RechargeResult r = CardRecharge(s).recharge(id, yuan);
     QCOMPARE(int(r.outcome), outcome);
     QVERIFY(r.consumesRead());
     QCOMPARE(cardBalance(id), qint64(after));
