@@ -21,16 +21,8 @@ bool isHttp(const QUrl& url)
 // written bare or as "./name".
 bool isPlainLocalName(const QString& fileName)
 {
-    QString name = fileName;
-    if (name.startsWith(QLatin1String("./")))
-        name.remove(0, 2);
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    for (const QChar c : name) {
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 0x20)
-            return false;
-    }
-    return true;
+    const QString prefix = QStringLiteral("./");
+    return UpdateText::isPlainFileName(fileName.startsWith(prefix) ? fileName.mid(prefix.size()) : fileName);
 }
 } // namespace
 

@@ -78,6 +78,17 @@ QStringList parseUpdateList(const QString& text)
     return addresses;
 }
 
+bool isPlainFileName(const QString& name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (const QChar c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 0x20)
+            return false;
+    }
+    return true;
+}
+
 QString safeFileName(const QUrl& url)
 {
     // Split on the separators that are really in the address, then decode: an
@@ -85,13 +96,7 @@ QString safeFileName(const QUrl& url)
     const QString encodedPath = url.path(QUrl::FullyEncoded);
     const QString encodedName = encodedPath.mid(encodedPath.lastIndexOf(QLatin1Char('/')) + 1);
     const QString name = QUrl::fromPercentEncoding(encodedName.toLatin1());
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return QString();
-    for (const QChar c : name) {
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 0x20)
-            return QString();
-    }
-    return name;
+    return isPlainFileName(name) ? name : QString();
 }
 
 QString localFileName(const QString& address)

@@ -23,6 +23,11 @@ qint64 remainingSeconds(qint64 bytesLeft, qint64 bytesPerSecond);
 // The addresses of update.ini in file order. Blank lines are no addresses.
 QStringList parseUpdateList(const QString& text);
 
+// True for a bare file name that stays in the working directory: not empty,
+// not "." or "..", no path separator, drive or stream designator, no control
+// character.
+bool isPlainFileName(const QString& name);
+
 // The decoded file-name part of an address's path, or an empty text when that
 // part is empty or could name something outside the working directory once
 // decoded: "." and "..", path separators, drive or stream designators.
