@@ -18,6 +18,8 @@ private slots:
 
     void issue_tries_spare_then_transport_key_data();
     void issue_tries_spare_then_transport_key();
+    void issue_keeps_money_on_a_card_when_the_user_key_is_builtin_data();
+    void issue_keeps_money_on_a_card_when_the_user_key_is_builtin();
     void issue_button_needs_a_name_and_a_card();
     void reissue_rewrites_the_holder_and_keeps_the_binding();
     void continuous_issue_registers_every_card_without_a_name();
@@ -101,6 +103,38 @@ void TestIssueReturnBind::issue_tries_spare_then_transport_key()
         QCOMPARE(cardBalance(id), 2500);
         QVERIFY(users.isEmpty());
     }
+}
+
+void TestIssueReturnBind::issue_keeps_money_on_a_card_when_the_user_key_is_builtin_data()
+{
+    QTest::addColumn<QString>("userKey");
+    QTest::addColumn<quint32>("balance");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<qint64>("after");
+    const QString transport = keyToHex(BuiltinKeys::Transport);
+    const QString spare = keyToHex(BuiltinKeys::SpareCard);
+    QTest::newRow("transport key, money") << transport << 2500u << int(IssueResult::Failed) << qint64(2500);
+    QTest::newRow("spare-card key, money") << spare << 2500u << int(IssueResult::Failed) << qint64(2500);
+    QTest::newRow("transport key, empty card") << transport << 0u << int(IssueResult::Issued) << qint64(0);
+}
+
+void TestIssueReturnBind::issue_keeps_money_on_a_card_when_the_user_key_is_builtin()
+{
+    QFETCH(QString, userKey);
+    QFETCH(quint32, balance);
+    QFETCH(int, outcome);
+    QFETCH(qint64, after);
+    UserCardStation s = station(&m_reader);
+    s.config.usr_key = userKey;
+    SectorKey key {};
+    QVERIFY(s.userKey(key));
+    const quint32 id = issuedCard(balance);
+    setSectorKey(id, UserSector, key);
+    VirtualReader::placeCard(id);
+
+    const IssueResult r = CardIssue(s).issueCard(id, CardOwner());
+    QCOMPARE(int(r.outcome), outcome);
+    QCOMPARE(cardBalance(id), after);
 }
 
 void TestIssueReturnBind::issue_button_needs_a_name_and_a_card()

@@ -3,6 +3,8 @@
 #include "CardCrypto.h"
 #include "CardImage.h"
 
+#include <limits>
+
 CardIssue::CardIssue(const UserCardStation& station)
     : m_station(station)
 {
@@ -62,6 +64,8 @@ bool CardIssue::writeAndRekey(
     const SectorKey& from, const SectorKey& userKey, const QByteArray& image, quint32 id, IssueResult& result)
 {
     CardReader& reader = *m_station.reader;
+    if (from == userKey && holdsMoney(from))
+        return false;
     result.code = reader.writeSectorVerified(m_station.sector(), from, image);
     if (result.code != ReaderResult::Ok)
         return false;
@@ -77,6 +81,20 @@ bool CardIssue::writeAndRekey(
     if (!issued && result.code == ReaderResult::Ok)
         result.code = code != ReaderResult::Ok ? code : ReaderResult::Transfer;
     return issued;
+}
+
+// A user key equal to a built-in key also opens issued cards: a card whose
+// image still carries money is not blanked, or the money would vanish
+// unrecorded. Any card on the reader counts, not only the one with this id.
+bool CardIssue::holdsMoney(const SectorKey& key)
+{
+    quint32 readId = 0;
+    QByteArray blocks;
+    if (m_station.reader->readBlocks(m_station.block(1), 2, key, readId, blocks) != ReaderResult::Ok)
+        return false;
+    const CardImageCheck check
+        = checkCardImage(blocks.mid(16, 16), blocks.mid(0, 16), readId, std::numeric_limits<quint32>::max());
+    return check.outcome == CardImageCheck::Accepted && check.image.balance > 0;
 }
 
 OwnerSave CardIssue::saveOwner(quint32 id, const CardOwner& owner)

@@ -22,7 +22,8 @@ struct IssueResult
         BadUserKey, // usr_key is not twelve hex digits; nothing was touched
         NoCard, // readCardId failed (code): there is no id to issue
         Failed, // neither the spare-card nor the transport key took the image,
-                // or the key change failed (code)
+                // or the key change failed (code), or the card holds money under
+                // a user key equal to one of them
     };
     enum Key { NoKey, SpareCardKey, TransportKey };
 
@@ -47,6 +48,7 @@ public:
 private:
     bool writeAndRekey(const SectorKey& from, const SectorKey& userKey, const QByteArray& image, quint32 id,
         IssueResult& result);
+    bool holdsMoney(const SectorKey& key);
     OwnerSave saveOwner(quint32 id, const CardOwner& owner);
 
     UserCardStation m_station;
