@@ -44,6 +44,7 @@ private slots:
     void unanswered_packet_ends_the_transfer_data();
     void unanswered_packet_ends_the_transfer();
     void cancel_stops_between_packets();
+    void cancel_stops_the_wait_for_a_silent_reader();
 
 private:
     void enterUpgrade(qint64 size);
@@ -230,6 +231,29 @@ void TestFirmwareUpload::cancel_stops_between_packets()
                   [&acknowledged](qint64) { ++acknowledged; }, [&acknowledged] { return acknowledged == 2; });
     QCOMPARE(int(result.outcome), int(FirmwareUploader::Outcome::Cancelled));
     QCOMPARE(VirtualReader::receivedFirmware(), imageOf(104));
+    QVERIFY(!VirtualReader::firmwareComplete());
+}
+
+// Closing the window waits for the transfer; a reader that stopped answering
+// must not hold it for every remaining status time-out.
+void TestFirmwareUpload::cancel_stops_the_wait_for_a_silent_reader()
+{
+    enterUpgrade(300);
+    VirtualReader::Fault fault;
+    fault.kind = VirtualReader::Fault::NoAnswer;
+    fault.afterFrames = 2;
+    fault.times = -1;
+    fault.command = SimCommand::UpgradePacket;
+    VirtualReader::armFault(fault);
+
+    // Asked once per packet (0, 1, 2), then again while packet 2 goes unanswered.
+    int checks = 0;
+    const FirmwareUploader::Result result
+        = FirmwareUploader(&m_reader, FirmwarePackets(imageOf(300)), quick()).run({}, [&checks] {
+              return ++checks > 3;
+          });
+    QCOMPARE(int(result.outcome), int(FirmwareUploader::Outcome::Cancelled));
+    QCOMPARE(result.packet, 2);
     QVERIFY(!VirtualReader::firmwareComplete());
 }
 
