@@ -17,9 +17,13 @@ FirmwareUploader::FirmwareUploader(CardReader* reader, FirmwarePackets packets, 
 {
 }
 
-FirmwareUploader::Ack FirmwareUploader::awaitAcknowledgement(int& lastCode)
+FirmwareUploader::Ack FirmwareUploader::awaitAcknowledgement(int& lastCode, const CancelCheck& cancelled)
 {
     for (int failures = 0; failures < m_options.maxFailedStatusReads; ++failures) {
+        // A silent reader costs a time-out per read; the window closing waits
+        // for this thread, so it must not sit through all of them.
+        if (failures > 0 && cancelled && cancelled())
+            return Ack::Cancelled;
         lastCode = m_reader->recvStatusOpen();
         if (lastCode == StatusContinue)
             return Ack::Ok;
@@ -55,7 +59,7 @@ FirmwareUploader::Result FirmwareUploader::run(const Progress& progress, const C
             result.outcome = Outcome::SendFailed;
             return result;
         }
-        switch (awaitAcknowledgement(result.lastCode)) {
+        switch (awaitAcknowledgement(result.lastCode, cancelled)) {
         case Ack::Ok:
             if (progress)
                 progress(m_packets.bytesThrough(i));
@@ -73,6 +77,9 @@ FirmwareUploader::Result FirmwareUploader::run(const Progress& progress, const C
             break;
         case Ack::Failed:
             result.outcome = Outcome::NoAcknowledgement;
+            return result;
+        case Ack::Cancelled:
+            result.outcome = Outcome::Cancelled;
             return result;
         }
     }

@@ -46,8 +46,8 @@ public:
     Result run(const Progress& progress = {}, const CancelCheck& cancelled = {});
 
 private:
-    enum class Ack { Ok, Restart, Failed };
-    Ack awaitAcknowledgement(int& lastCode);
+    enum class Ack { Ok, Restart, Failed, Cancelled };
+    Ack awaitAcknowledgement(int& lastCode, const CancelCheck& cancelled);
 
     CardReader* m_reader;
     FirmwarePackets m_packets;
