@@ -19,6 +19,7 @@ private slots:
     void file_of_wrong_size_is_refused_before_the_reader();
     void accepted_file_fills_the_reader_and_records_its_fields();
     void unplugged_reader_gives_the_transfer_code_and_no_row();
+    void top_up_whose_answer_was_lost_is_recorded();
     void replayed_file_is_refused_and_records_nothing();
     void accepted_top_up_whose_row_fails_is_reported();
 
@@ -114,6 +115,18 @@ void TestReaderTopUp::unplugged_reader_gives_the_transfer_code_and_no_row()
     QCOMPARE(int(result.outcome), int(ReaderTopUp::Outcome::ReaderRefused));
     QCOMPARE(result.code, ReaderResult::NotOpened);
     QCOMPARE(devchRows(), 0);
+}
+
+void TestReaderTopUp::top_up_whose_answer_was_lost_is_recorded()
+{
+    VirtualReader::setBalance(50);
+    const QString path = writeFile(VirtualReader::makeChargeFile(500, 4321, 5));
+    VirtualReader::armNoAnswer(0, SimCommand::WriteDevRemain);
+
+    const ReaderTopUp::Result result = ReaderTopUp(&m_reader, m_session).run(path);
+    QCOMPARE(int(result.outcome), int(ReaderTopUp::Outcome::Done));
+    QCOMPARE(VirtualReader::balance(), 550u);
+    QCOMPARE(devchRows(), 1);
 }
 
 void TestReaderTopUp::replayed_file_is_refused_and_records_nothing()

@@ -13,6 +13,16 @@ ReaderTopUp::ReaderTopUp(CardReader* reader, const LoginSession& session)
 {
 }
 
+// An answer lost after the reader took the file would report a top-up that
+// went through as refused, with no devch row for money the reader now holds:
+// the balance before and after tells.
+bool ReaderTopUp::booked(const ReaderRemain& before, quint32 amount)
+{
+    ReaderRemain after;
+    return amount > 0 && m_reader->readDevRemain(after) == ReaderResult::Ok
+        && quint64(before.balance()) + amount == after.balance();
+}
+
 ReaderTopUp::Result ReaderTopUp::run(const QString& path, const QDateTime& now)
 {
     Result result;
@@ -29,12 +39,15 @@ ReaderTopUp::Result ReaderTopUp::run(const QString& path, const QDateTime& now)
         return result;
 
     m_reader->sendPreamble();
+    ReaderRemain before;
+    const bool knowBefore = m_reader->readDevRemain(before) == ReaderResult::Ok;
     qDebug() << "writeDevRemain";
     result.code = m_reader->writeDevRemain(bytes);
-    if (result.code != 0) {
+    if (result.code != 0 && !(knowBefore && booked(before, result.contents.amount))) {
         result.outcome = Outcome::ReaderRefused;
         return result;
     }
+    result.code = ReaderResult::Ok;
 
     DevChRow row;
     row.money = result.contents.amount;
