@@ -30,7 +30,7 @@ struct RechargeResult
     Outcome outcome = ReadFailed;
     int code = 0; // reader result of the failing step
     quint32 id = 0;
-    quint32 amount = 0; // fen
+    quint32 amount = 0; // fen; set once the new balance is within limit_money
     quint32 oldBalance = 0;
     quint32 newBalance = 0;
     quint32 readerBalance = 0; // share mode, as read before the recharge
