@@ -1,8 +1,9 @@
-# veloka_add_test(<name> SOURCES <files...> LIBS <targets...> [GUI])
+# veloka_add_test(<name> SOURCES <files...> LIBS <targets...> [GUI] [PGSERVER])
 # Registers one QtTest executable. Tests link the virtual reader in place of
 # hidapi, so the production reader code is exercised against the device model.
+# PGSERVER links the PostgreSQL test server (tests/support/PgTestServer.h).
 function(veloka_add_test name)
-    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;PGSERVER" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt5::Test Qt5::Core)
     if(TARGET veloka_sim)
@@ -12,6 +13,9 @@ function(veloka_add_test name)
         # the first time it passes the virtual reader.
         target_link_libraries(${name} PRIVATE veloka_sim)
         target_link_options(${name} PRIVATE -Wl,--undefined=hid_write)
+    endif()
+    if(ARG_PGSERVER)
+        target_link_libraries(${name} PRIVATE veloka_pgtest)
     endif()
     target_compile_definitions(${name} PRIVATE VELOKA_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data")
     add_test(NAME ${name} COMMAND ${name})

@@ -32,6 +32,8 @@ struct DatabaseStartup
 {
     bool opened = false; // false: "打开数据库失败", the login window closes
     bool seedFailed = false; // true: "插入数据失败"
+    bool schemaMissing = false; // the server lacks ledger tables this role may not create
+    QString serverError; // why the server failed: libpq's words or the missing tables
 };
 
 // The login window's start-up step: open, create or upgrade, seed. The later

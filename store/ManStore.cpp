@@ -1,5 +1,6 @@
 #include "ManStore.h"
 
+#include "SqlDialect.h"
 #include "StoreDetail.h"
 
 #include <QSqlQuery>
@@ -23,7 +24,9 @@ ManRow manFromQuery(const QSqlQuery& query)
 ManLookup findManLike(const QString& pattern)
 {
     QSqlQuery query;
-    query.prepare(QStringLiteral("select * from man where name like :name"));
+    const SqlDialect dialect = SqlDialect::current();
+    query.prepare(
+        QStringLiteral("select * from man where ") + dialect.like("name", ":name") + dialect.idOrder());
     query.bindValue(QStringLiteral(":name"), pattern);
     return lookupFirstRow<ManLookup>(query, manFromQuery);
 }
@@ -32,7 +35,7 @@ QList<ManRow> listMen()
 {
     QList<ManRow> rows;
     QSqlQuery query;
-    if (!query.exec(QStringLiteral("select * from man")))
+    if (!query.exec(QStringLiteral("select * from man") + SqlDialect::current().idOrder()))
         return rows;
     while (query.next())
         rows.append(manFromQuery(query));

@@ -1,5 +1,6 @@
 #include "UserStore.h"
 
+#include "SqlDialect.h"
 #include "StoreDetail.h"
 
 #include <QDebug>
@@ -33,12 +34,18 @@ UserRow userFromQuery(const QSqlQuery& query)
     return row;
 }
 
+QString userTable()
+{
+    return SqlDialect::current().table(QStringLiteral("user"));
+}
+
 } // namespace
 
 UserLookup findUserByCard(quint32 cardnum)
 {
     QSqlQuery query;
-    query.prepare(QStringLiteral("select * from user where cardnum = :cardnum"));
+    query.prepare(QStringLiteral("select * from %1 where cardnum = :cardnum").arg(userTable())
+        + SqlDialect::current().idOrder());
     query.bindValue(QStringLiteral(":cardnum"), sqlCardNumber(cardnum));
     return lookupFirstRow<UserLookup>(query, userFromQuery);
 }
@@ -46,9 +53,9 @@ UserLookup findUserByCard(quint32 cardnum)
 bool insertUser(const UserRow& user)
 {
     QSqlQuery query;
-    query.prepare(
-        QStringLiteral("insert into user (id,cardnum,name,addr,phone,carnum,date,manager,sn,note) "
-                       "values (:id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:sn,:note)"));
+    query.prepare(QStringLiteral("insert into %1 (id,cardnum,name,addr,phone,carnum,date,manager,sn,note) "
+                                 "values (:id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:sn,:note)")
+                      .arg(userTable()));
     bindHolderColumns(query, user);
     const bool ok = query.exec();
     qDebug() << (ok ? "inserted!" : "insert false");
@@ -58,10 +65,10 @@ bool insertUser(const UserRow& user)
 bool updateUser(qint64 id, const UserRow& user)
 {
     QSqlQuery query;
-    query.prepare(
-        QStringLiteral("update user set cardnum = :cardnum,name = :name,addr = :addr,phone = :phone,"
-                       "carnum = :carnum,date = :date,manager = :manager,sn = :sn,note = :note "
-                       "where id = :id"));
+    query.prepare(QStringLiteral("update %1 set cardnum = :cardnum,name = :name,addr = :addr,phone = :phone,"
+                                 "carnum = :carnum,date = :date,manager = :manager,sn = :sn,note = :note "
+                                 "where id = :id")
+                      .arg(userTable()));
     bindHolderColumns(query, user);
     query.bindValue(QStringLiteral(":id"), id);
     const bool ok = query.exec();
@@ -88,7 +95,8 @@ OwnerSave saveCardOwner(const UserRow& owner)
 bool setUserBinding(qint64 id, qint64 bindchid, qint64 bindport)
 {
     QSqlQuery query;
-    query.prepare(QStringLiteral("update user set bindchid = :bindchid,bindport = :bindport where id = :id"));
+    query.prepare(QStringLiteral("update %1 set bindchid = :bindchid,bindport = :bindport where id = :id")
+                      .arg(userTable()));
     query.bindValue(QStringLiteral(":bindchid"), bindchid);
     query.bindValue(QStringLiteral(":bindport"), bindport);
     query.bindValue(QStringLiteral(":id"), id);

@@ -4,9 +4,7 @@
 #include "StoreFixture.h"
 #include "UserStore.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
 
 namespace {
 
@@ -32,11 +30,11 @@ class TestStoreOps : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { m_ledger.start(); }
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QVERIFY(prepareDatabase(m_dir->filePath(kDatabaseFileName)).opened);
+        const DatabaseStartup startup = m_ledger.open();
+        QVERIFY2(startup.opened && !startup.schemaMissing, qPrintable(startup.serverError));
     }
     void cleanup() { dropDefaultConnection(); }
 
@@ -55,7 +53,8 @@ private slots:
         back.cardnum = top;
         QVERIFY(insertReturnRow(back));
         for (const char* table : { "user", "record", "backcard" }) {
-            QSqlQuery query(QStringLiteral("select cardnum from %1").arg(QLatin1String(table)));
+            QSqlQuery query(QStringLiteral("select cardnum from %1")
+                                .arg(SqlDialect::current().table(QLatin1String(table))));
             QVERIFY(query.next());
             QCOMPARE(query.value(0).toULongLong(), 4294967295ull);
         }
@@ -82,7 +81,7 @@ private slots:
         QCOMPARE(second.row.sn, QStringLiteral("00007"));
         QCOMPARE(second.row.bindchid, std::optional<qint64>(70000));
         QCOMPARE(second.row.bindport, std::optional<qint64>(3));
-        QSqlQuery note(QStringLiteral("select note from user"));
+        QSqlQuery note(QStringLiteral("select note from %1").arg(SqlDialect::current().table("user")));
         QVERIFY(note.next());
         QVERIFY(!note.value(0).isNull()); // untouched line edits store "", not NULL
 
@@ -103,8 +102,7 @@ private slots:
     void failed_statements_report_failure()
     {
         QCOMPARE(findUserByCard(5).status, LookupStatus::NotFound);
-        QVERIFY(QSqlQuery().exec(QStringLiteral("drop table user")));
-        QVERIFY(QSqlQuery().exec(QStringLiteral("drop table record")));
+        QVERIFY(m_ledger.dropTables({ "user", "record" }));
         QCOMPARE(findUserByCard(5).status, LookupStatus::Failed);
         QCOMPARE(saveCardOwner(owner(5, QStringLiteral("x"))), OwnerSave::LookupFailed);
         QVERIFY(!insertUser(owner(5, QStringLiteral("x"))));
@@ -168,6 +166,8 @@ private slots:
         QTest::newRow("unknown") << "nobody" << QString();
         QTest::newRow("chinese name") << "王五"
                                       << "王五";
+        QTest::newRow("backslash is a character") << "a\\b"
+                                                  << "a\\b";
     }
 
     void account_lookup_treats_typed_name_as_like_pattern()
@@ -176,6 +176,7 @@ private slots:
         QFETCH(QString, found);
         QVERIFY(addMan(QStringLiteral("o'neil"), QStringLiteral("pw")));
         QVERIFY(addMan(QStringLiteral("王五"), QStringLiteral("pw")));
+        QVERIFY(addMan(QStringLiteral("a\\b"), QStringLiteral("pw")));
         const ManLookup lookup = findManLike(typed);
         QCOMPARE(lookup.status, found.isEmpty() ? LookupStatus::NotFound : LookupStatus::Found);
         QCOMPARE(lookup.row.name, found);
@@ -206,7 +207,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    StoreLedger m_ledger;
 };
 
 QTEST_GUILESS_MAIN(TestStoreOps)

@@ -1,0 +1,77 @@
+#include "SqlDialect.h"
+
+#include "ServerSchema.h"
+
+namespace {
+
+const char* const kCreateMan = "create table if not exists man (id integer primary key autoincrement,"
+                               "name varchar(32),pwd varchar(32),date varchar(32),note varchar(64))";
+const char* const kCreateUser
+    = "create table if not exists user (id integer primary key autoincrement,cardnum INTEGER,"
+      "name varchar(32),addr varchar(128),phone varchar(32),carnum varchar(32),date varchar(32),"
+      "manager varchar(32),sn varchar(32),note varchar(128))";
+const char* const kAddBindChid = "alter table 'user' add  'bindchid' integer";
+const char* const kAddBindPort = "alter table 'user' add  'bindport' integer";
+const char* const kCreateRecord
+    = "create table if not exists record (id integer primary key autoincrement,cardnum INTEGER,"
+      "name varchar(32),addr varchar(128),phone varchar(32),carnum varchar(32),date varchar(32),"
+      "manager varchar(32),pay varchar(32),pay_old varchar(32),pay_new varchar(32),sn varchar(32),"
+      "note varchar(128))";
+const char* const kCreateBackcard
+    = "create table if not exists backcard (id integer primary key autoincrement,cardnum INTEGER,"
+      "name varchar(32),addr varchar(128),phone varchar(32),carnum varchar(32),date varchar(32),"
+      "manager varchar(32),pay varchar(32),sn varchar(32),note varchar(128))";
+const char* const kCreateDevch = "create table if not exists devch (id integer primary key autoincrement,"
+                                 "money INTEGER,sn INTEGER,ver INTEGER,manager varchar(32),date varchar(32))";
+
+} // namespace
+
+SqlDialect SqlDialect::of(const QSqlDatabase& db)
+{
+    return SqlDialect(
+        db.driverName() == driverName(Backend::PostgreSQL) ? Backend::PostgreSQL : Backend::SQLite);
+}
+
+SqlDialect SqlDialect::current()
+{
+    return of(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false));
+}
+
+QString SqlDialect::driverName(Backend backend)
+{
+    return backend == Backend::PostgreSQL ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
+}
+
+QString SqlDialect::table(const QString& name) const
+{
+    if (isServer() && name == QLatin1String("user"))
+        return QStringLiteral("\"user\"");
+    return name;
+}
+
+QString SqlDialect::like(const QString& column, const QString& pattern) const
+{
+    if (isServer())
+        return column + QStringLiteral(" ilike ") + pattern + QStringLiteral(" escape ''");
+    return column + QStringLiteral(" like ") + pattern;
+}
+
+QString SqlDialect::idOrder() const
+{
+    return isServer() ? QStringLiteral(" order by id") : QString();
+}
+
+QString SqlDialect::beginWrite() const
+{
+    return isServer() ? QStringLiteral("begin") : QStringLiteral("begin immediate");
+}
+
+QVector<SqlDialect::SchemaStep> SqlDialect::schemaSteps() const
+{
+    if (isServer())
+        return { { QString::fromUtf8(kServerSchema), true } };
+    return { { QLatin1String(kCreateMan), true }, { QLatin1String(kCreateUser), true },
+        { QLatin1String(kAddBindChid), false }, { QLatin1String(kAddBindPort), false },
+        { QLatin1String(kCreateRecord), true }, { QLatin1String(kCreateBackcard), true },
+        { QLatin1String(kCreateDevch), true } };
+}

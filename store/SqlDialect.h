@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVector>
+
+// The statements and fragments that differ between the station's own SQLite
+// file and a shared PostgreSQL server. Every other statement of store/ is
+// written once and runs on both.
+class SqlDialect
+{
+public:
+    enum class Backend { SQLite, PostgreSQL };
+
+    explicit SqlDialect(Backend backend)
+        : m_backend(backend)
+    {
+    }
+    // Chosen by the connection's driver.
+    static SqlDialect of(const QSqlDatabase& db);
+    // The default connection, which every store statement uses.
+    static SqlDialect current();
+    static QString driverName(Backend backend);
+
+    Backend backend() const { return m_backend; }
+    bool isServer() const { return m_backend == Backend::PostgreSQL; }
+
+    // A ledger table's name as a statement must write it: "user" is a
+    // reserved word on the server.
+    QString table(const QString& name) const;
+    // "column like pattern" with SQLite's rules on both: case-insensitive, and
+    // no escape character ("%" and "_" are always wildcards, "\" is plain).
+    QString like(const QString& column, const QString& pattern) const;
+    // Appended to a select whose rows must come in ascending id: the file
+    // returns them so by itself, the server only when asked (an updated row
+    // moves to the end of its table there).
+    QString idOrder() const;
+    // Opens a write transaction that holds the right to write until commit:
+    // SQLite takes its write lock at once, the server needs no table lock for
+    // inserts of new rows.
+    QString beginWrite() const;
+
+    // What creates or upgrades the ledger tables, in order: on the station
+    // file the five create statements with the user table's two column
+    // additions after its own (which fail, unexamined, where the column is
+    // there already); on the server its schema script as one statement text.
+    struct SchemaStep
+    {
+        QString statement;
+        bool examined; // a create statement: its outcome is logged and counts
+    };
+    QVector<SchemaStep> schemaSteps() const;
+
+private:
+    Backend m_backend;
+};
