@@ -35,6 +35,11 @@ install(FILES ${CMAKE_SOURCE_DIR}/packaging/veloka.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT station)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/70-veloka-reader.rules
         DESTINATION ${VELOKA_UDEV_RULES_DIR} COMPONENT station)
+# Setting up a shared ledger server: the script finds its SQL beside itself.
+install(PROGRAMS ${CMAKE_SOURCE_DIR}/scripts/server-setup
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/veloka COMPONENT station)
+install(FILES ${CMAKE_SOURCE_DIR}/store/sql/server-schema.sql ${CMAKE_SOURCE_DIR}/store/sql/server-roles.sql
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/veloka/sql COMPONENT station)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME veloka)
@@ -50,7 +55,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt5sql5-sqlite")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
+# The PostgreSQL driver only for stations on a shared ledger server.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, libqt5sql5-psql")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_SOURCE_DIR}/packaging/postinst ${CMAKE_SOURCE_DIR}/packaging/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -4,6 +4,20 @@
 <context>
     <name>LoginWin</name>
     <message>
+        <source>数据库服务器 %1 上缺少账本表（%2）。
+请先用 server-setup 设置服务器。</source>
+        <translation>The database server %1 lacks the ledger tables (%2).
+Set the server up with server-setup first.</translation>
+    </message>
+    <message>
+        <source>无法连接数据库服务器 %1
+%2
+请检查网络和服务器设置（server.ini）后重新启动。</source>
+        <translation>Cannot reach the database server %1
+%2
+Check the network and the server settings (server.ini), then restart.</translation>
+    </message>
+    <message>
         <source>登陆</source>
         <translation>Login in</translation>
     </message>
@@ -1264,6 +1278,11 @@ put the card onto the induction zone, and then click "Return card"</translation>
 <context>
     <name>SysDialog</name>
     <message>
+        <source>数据库服务器</source>
+        <translation>Database
+server</translation>
+    </message>
+    <message>
         <source>请选择充值文件</source>
         <translation>Please select the recharging-pack</translation>
     </message>
@@ -1404,6 +1423,30 @@ recharging</translation>
 </context>
 <context>
     <name>MainDialog</name>
+    <message>
+        <source>数据库：本机 %1</source>
+        <translation>Database: local %1</translation>
+    </message>
+    <message>
+        <source>数据库：服务器 %1（%2）</source>
+        <translation>Database: server %1 (%2)</translation>
+    </message>
+    <message>
+        <source>正在检查</source>
+        <translation>checking</translation>
+    </message>
+    <message>
+        <source>已连接</source>
+        <translation>connected</translation>
+    </message>
+    <message>
+        <source>缺少账本表</source>
+        <translation>ledger tables missing</translation>
+    </message>
+    <message>
+        <source>无法连接</source>
+        <translation>unreachable</translation>
+    </message>
     <message>
         <source>电动车电卡充值系统</source>
         <translation>Pre-paid recharging system of electric bicycle</translation>
@@ -2054,6 +2097,97 @@ settings</translation>
     <message>
         <source>关闭</source>
         <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>ServerDialog</name>
+    <message>
+        <source>数据库服务器</source>
+        <translation>Database server</translation>
+    </message>
+    <message>
+        <source>本机数据库 (database.db)</source>
+        <translation>Local database (database.db)</translation>
+    </message>
+    <message>
+        <source>PostgreSQL 服务器</source>
+        <translation>PostgreSQL server</translation>
+    </message>
+    <message>
+        <source>服务器</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>主机：</source>
+        <translation>Host</translation>
+    </message>
+    <message>
+        <source>端口：</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>数据库：</source>
+        <translation>Database</translation>
+    </message>
+    <message>
+        <source>用户：</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>密码文件：</source>
+        <translation>Password file</translation>
+    </message>
+    <message>
+        <source>密码不保存在这里：请写入密码文件（留空则用 ~/.pgpass）。保存后重新启动程序生效。</source>
+        <translation>The password is not kept here: put it into the password file (empty: ~/.pgpass). Saved settings take effect when the program is restarted.</translation>
+    </message>
+    <message>
+        <source>测试连接</source>
+        <translation>Test connection</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>正在连接...</source>
+        <translation>Connecting...</translation>
+    </message>
+    <message>
+        <source>连接成功</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>已连接，但服务器上缺少账本表：%1</source>
+        <translation>Connected, but the server lacks the ledger tables: %1</translation>
+    </message>
+    <message>
+        <source>无法连接：%1</source>
+        <translation>Cannot connect: %1</translation>
+    </message>
+    <message>
+        <source>请填写数据库和用户</source>
+        <translation>Please fill in the database and the user</translation>
+    </message>
+    <message>
+        <source>保存失败</source>
+        <translation>Saving failed</translation>
+    </message>
+    <message>
+        <source>已保存，重新启动程序后生效</source>
+        <translation>Saved; takes effect when the program is restarted</translation>
+    </message>
+    <message>
+        <source>错误提示</source>
+        <translation>Warning of error</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
     </message>
 </context>
 </TS>

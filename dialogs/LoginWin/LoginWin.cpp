@@ -4,6 +4,7 @@
 #include "ManStore.h"
 #include "MessageBox.h"
 #include "ProgramLauncher.h"
+#include "ServerConnection.h"
 #include "StationConfig.h"
 #include "VersionCheck.h"
 #include "ui_LoginWin.h"
@@ -67,8 +68,20 @@ LoginWin::~LoginWin() = default;
 
 void LoginWin::setUpDatabase()
 {
-    const DatabaseStartup startup = prepareDatabase();
-    if (!startup.opened) {
+    const ServerSettings server = loadServerSettings();
+    const DatabaseStartup startup = server.useServer ? prepareServerDatabase(server) : prepareDatabase();
+    if (server.useServer && (!startup.opened || startup.schemaMissing)) {
+        // Accounts live on the server too: nobody could log in.
+        qDebug() << "ledger server:" << startup.serverError;
+        showMessage(this, tr("错误提示"),
+            startup.opened
+                ? tr("数据库服务器 %1 上缺少账本表（%2）。\n请先用 server-setup 设置服务器。")
+                      .arg(server.address(), startup.serverError)
+                : tr("无法连接数据库服务器 %1\n%2\n请检查网络和服务器设置（server.ini）后重新启动。")
+                      .arg(server.address(), startup.serverError));
+        m_closedAtStart = true;
+        close();
+    } else if (!startup.opened) {
         // Seeding fails too then; one message says it all.
         showMessage(this, tr("错误提示"), tr("打开数据库失败"));
         m_closedAtStart = true;

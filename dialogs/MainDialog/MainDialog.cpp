@@ -37,6 +37,7 @@ MainDialog::MainDialog(QWidget* parent)
     initConfig();
     connect(&m_clockTimer, &QTimer::timeout, this, &MainDialog::timer_exec);
     m_clockTimer.start(ClockPeriodMs);
+    showDatabase();
 }
 
 MainDialog::~MainDialog()
@@ -79,6 +80,44 @@ void MainDialog::startSession(const LoginSession& session)
     }
     m_session.readerSerial = m_readerInfo.serialText();
     m_ui->label_readVer->setText(tr("序列号:") + m_session.readerSerial);
+}
+
+void MainDialog::showDatabase()
+{
+    // The same file the login window opened the ledger by, a moment ago.
+    m_server = loadServerSettings();
+    if (!m_server.useServer) {
+        m_ui->label_database->setText(tr("数据库：本机 %1").arg(kDatabaseFileName));
+        return;
+    }
+    m_ui->label_database->setText(tr("数据库：服务器 %1（%2）").arg(m_server.address(), tr("正在检查")));
+    connect(&m_serverProbe, &ServerProbe::finished, this, &MainDialog::showServerCheck);
+    const auto check = [this] { m_serverProbe.start(m_server); };
+    connect(&m_serverTimer, &QTimer::timeout, this, check);
+    m_serverTimer.start(ServerCheckPeriodMs);
+    check();
+}
+
+void MainDialog::showServerCheck(const ServerCheck& check)
+{
+    QString state;
+    switch (check.status) {
+    case ServerCheck::Status::Reachable:
+        state = tr("已连接");
+        break;
+    case ServerCheck::Status::SchemaMissing:
+        state = tr("缺少账本表");
+        break;
+    case ServerCheck::Status::Unreachable:
+        state = tr("无法连接");
+        break;
+    }
+    m_ui->label_database->setText(tr("数据库：服务器 %1（%2）").arg(m_server.address(), state));
+    m_ui->label_database->setToolTip(check.detail);
+    // White on the status bar while all is well; yellow stands out there.
+    m_ui->label_database->setStyleSheet(check.status == ServerCheck::Status::Reachable
+            ? QString()
+            : QStringLiteral("color: rgb(255, 235, 59); font-weight: bold;"));
 }
 
 void MainDialog::showClock()

@@ -2,6 +2,7 @@
 
 #include "CardReader.h"
 #include "LoginSession.h"
+#include "ServerConnection.h"
 #include "StationConfig.h"
 
 #include <QDialog>
@@ -25,6 +26,8 @@ class MainDialog : public QDialog
 
 public:
     static constexpr int ClockPeriodMs = 1000;
+    // How often the status bar asks whether the ledger server answers.
+    static constexpr int ServerCheckPeriodMs = 15000;
 
     explicit MainDialog(QWidget* parent = nullptr);
     ~MainDialog() override;
@@ -75,6 +78,9 @@ private:
     void openChildDialog(HandOver&& handOver);
     void showClock();
     void toggleMaximised();
+    // The ledger in use (file or server) and whether the server answers.
+    void showDatabase();
+    void showServerCheck(const ServerCheck& check);
 
     const QScopedPointer<Ui::MainDialog> m_ui;
     const std::unique_ptr<CardReader> m_reader;
@@ -84,6 +90,10 @@ private:
     LoginSession m_session;
     ReaderInfo m_readerInfo;
     bool m_menuIdle = true;
+
+    ServerSettings m_server;
+    ServerProbe m_serverProbe;
+    QTimer m_serverTimer;
 
     QPointer<QWidget> m_openDialog;
     QRect m_restoredGeometry;

@@ -7,6 +7,7 @@
 #include "DialogChrome.h"
 #include "MessageBox.h"
 #include "ReaderTopUpPrompt.h"
+#include "ServerDialog.h"
 #include "ui_SysDialog.h"
 
 SysDialog::SysDialog(QWidget* parent)
@@ -86,6 +87,12 @@ void SysDialog::on_btn_blackList_clicked()
 {
     openSubDialog<BlackListDialog>([this](BlackListDialog& d) { d.setConfig(m_config, m_reader); },
         &BlackListDialog::w_close, &SysDialog::sysShow);
+}
+
+void SysDialog::on_btn_dbServer_clicked()
+{
+    openSubDialog<ServerDialog>(
+        [this](ServerDialog& d) { d.setConfig(m_config); }, &ServerDialog::w_close, &SysDialog::sysShow);
 }
 
 void SysDialog::on_btn_devPay_clicked()

@@ -280,6 +280,7 @@ int main(int argc, char** argv)
         { "devPay", [] { return menuTile(0xF157, kOrange); } },
         { "blackList", [] { return menuTile(0xF05E, kRed); } },
         { "devUpd", [] { return menuTile(0xF2DB, kPurple, 0xF062, kGreen); } },
+        { "dbServer", [] { return menuTile(0xF233, kBlue, 0xF1C0, kTeal); } },
         // Window chrome and the message box.
         { "winminNormal", [] { return windowButton(false, false); } },
         { "winminPress", [] { return windowButton(false, true); } },

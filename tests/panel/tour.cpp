@@ -29,6 +29,7 @@
 #include "ReaderPanel.h"
 #include "ReaderTopUp.h"
 #include "RecordDialog.h"
+#include "ServerDialog.h"
 #include "SetCardDialog.h"
 #include "SettingCardMaker.h"
 #include "StationConfig.h"
@@ -112,6 +113,7 @@ private:
     void readerTopUps();
     void managers();
     void systemMenu();
+    void serverSettings();
     void blacklist();
     void firmware();
     void messageBox();
@@ -263,6 +265,7 @@ void Tour::run(const QString& language)
     readerTopUps();
     managers();
     systemMenu();
+    serverSettings();
     blacklist();
     firmware();
     messageBox();
@@ -373,6 +376,18 @@ void Tour::systemMenu()
     window.setConfig(config(0), &m_reader);
     window.setSession(session(0));
     shoot(&window, QStringLiteral("SysDialog"));
+}
+
+void Tour::serverSettings()
+{
+    ServerSettings server;
+    server.useServer = true;
+    server.host = QStringLiteral("ledger-server");
+    saveServerSettings(server);
+    ServerDialog window;
+    window.setConfig(config(0));
+    QFile::remove(kServerSettingsFileName);
+    shoot(&window, QStringLiteral("ServerDialog"));
 }
 
 void Tour::blacklist()

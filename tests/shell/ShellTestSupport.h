@@ -34,6 +34,18 @@ inline void writeConfig(const QByteArray& json)
     file.write(json);
 }
 
+// server.ini naming a server that cannot answer: a socket folder with no
+// server in it.
+inline void writeAbsentServerSettings(const QString& socketDir)
+{
+    QFile file(QStringLiteral("server.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QStringLiteral(R"({"backend": "postgresql", "host": "%1", "port": 5999, "database": "veloka",
+        "user": "veloka_station"})")
+                   .arg(socketDir)
+                   .toUtf8());
+}
+
 template<typename T>
 T* child(QWidget* window, const char* name)
 {

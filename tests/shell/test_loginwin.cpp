@@ -33,6 +33,7 @@ private slots:
     void switching_language_twice_leaves_chinese();
     void account_list_lists_every_administrator();
     void unopenable_database_reports_and_marks_window_closed();
+    void absent_ledger_server_reports_and_marks_window_closed();
     void newer_version_starts_updater_and_closes_window_data();
     void newer_version_starts_updater_and_closes_window();
 
@@ -245,6 +246,19 @@ void TestLoginWin::unopenable_database_reports_and_marks_window_closed()
     QCOMPARE(MessageBox::last().title, QStringLiteral("错误提示"));
     QCOMPARE(MessageBox::last().text, QStringLiteral("打开数据库失败"));
     QVERIFY(!w->isVisible());
+}
+
+void TestLoginWin::absent_ledger_server_reports_and_marks_window_closed()
+{
+    writeAbsentServerSettings(m_dir->path());
+    auto w = makeWindow();
+    QVERIFY(w->closedAtStart());
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(MessageBox::last().title, QStringLiteral("错误提示"));
+    QVERIFY2(MessageBox::last().text.startsWith(
+                 QStringLiteral("无法连接数据库服务器 %1:5999/veloka\n").arg(m_dir->path())),
+        qPrintable(MessageBox::last().text));
+    QVERIFY(!QFile::exists(QStringLiteral("database.db")));
 }
 
 void TestLoginWin::newer_version_starts_updater_and_closes_window_data()

@@ -38,6 +38,7 @@ private slots:
     void maximise_toggle_flips_geometry_and_can_move();
     void menu_texts_fit_their_buttons_data();
     void menu_texts_fit_their_buttons();
+    void status_bar_names_the_ledger_and_whether_it_answers();
 
 private:
     LoginSession session(qint32 loginTime = 1700000000) const;
@@ -294,12 +295,25 @@ void TestMainDialog::menu_texts_fit_their_buttons()
 
     QList<QToolButton*> buttons = menu.findChildren<QToolButton*>();
     buttons += sys.findChildren<QToolButton*>();
-    QCOMPARE(buttons.size(), 14);
+    QCOMPARE(buttons.size(), 15);
     for (QToolButton* b : buttons) {
         const QSize text = b->fontMetrics().size(0, b->text());
         QVERIFY2(text.width() <= b->width() - 8, qPrintable(b->objectName()));
         QVERIFY2(text.height() + b->iconSize().height() <= b->height(), qPrintable(b->objectName()));
     }
+}
+
+void TestMainDialog::status_bar_names_the_ledger_and_whether_it_answers()
+{
+    {
+        MainDialog menu;
+        QCOMPARE(child<QLabel>(&menu, "label_database")->text(), QStringLiteral("数据库：本机 database.db"));
+    }
+    writeAbsentServerSettings(m_dir->path());
+    MainDialog menu;
+    QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(&menu, "label_database")->text(),
+        QStringLiteral("数据库：服务器 %1:5999/veloka（无法连接）").arg(m_dir->path()), 10000);
+    QVERIFY(!child<QLabel>(&menu, "label_database")->toolTip().isEmpty());
 }
 
 QTEST_MAIN(TestMainDialog)

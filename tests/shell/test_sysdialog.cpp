@@ -2,11 +2,15 @@
 #include "CardReader.h"
 #include "DevUpd.h"
 #include "MessageBox.h"
+#include "ServerDialog.h"
 #include "ShellTestSupport.h"
 #include "SysDialog.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QtTest>
 #include <memory>
 
@@ -23,6 +27,7 @@ private slots:
     void upgrade_end_reports_success_only();
     void close_button_closes_and_signals();
     void shows_company_of_the_config();
+    void server_window_tests_without_freezing_and_saves_settings();
 
 private:
     SysDialog* makeMenu();
@@ -54,6 +59,7 @@ void TestSysDialog::hides_while_its_window_is_open_data()
     QTest::newRow("blacklist") << QByteArray("btn_blackList") << QByteArray("BlackListDialog");
     QTest::newRow("firmware") << QByteArray("btn_devUpd") << QByteArray("DevUpd");
     QTest::newRow("reader top-ups") << QByteArray("btn_devCh") << QByteArray("DevChDialog");
+    QTest::newRow("ledger server") << QByteArray("btn_dbServer") << QByteArray("ServerDialog");
 }
 
 void TestSysDialog::hides_while_its_window_is_open()
@@ -117,6 +123,39 @@ void TestSysDialog::shows_company_of_the_config()
 {
     std::unique_ptr<SysDialog> sys(makeMenu());
     QCOMPARE(child<QLabel>(sys.get(), "label_company")->text(), QStringLiteral("Riverside Charging"));
+}
+
+void TestSysDialog::server_window_tests_without_freezing_and_saves_settings()
+{
+    ScratchDir dir;
+    ServerDialog window;
+    window.setConfig(StationConfig());
+    QVERIFY(child<QRadioButton>(&window, "radio_local")->isChecked());
+    QVERIFY(!child<QWidget>(&window, "btn_test")->isEnabled());
+
+    child<QRadioButton>(&window, "radio_server")->setChecked(true);
+    child<QLineEdit>(&window, "edit_host")->setText(dir.path());
+    child<QSpinBox>(&window, "spin_port")->setValue(5999);
+    child<QLineEdit>(&window, "edit_passfile")->setText(QStringLiteral("/etc/veloka/pgpass"));
+    click(&window, "btn_test");
+    auto* status = child<QLabel>(&window, "label_status");
+    QCOMPARE(status->text(), QStringLiteral("正在连接..."));
+    QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QStringLiteral("无法连接：")), 10000);
+    QCOMPARE(status->styleSheet(), QStringLiteral("color:red;"));
+
+    click(&window, "btn_save");
+    QCOMPARE(MessageBox::last().text, QStringLiteral("已保存，重新启动程序后生效"));
+    const ServerSettings saved = loadServerSettings();
+    QVERIFY(saved == window.settings());
+    QVERIFY(saved.useServer);
+    QCOMPARE(saved.host, dir.path());
+    QCOMPARE(saved.port, 5999);
+    QCOMPARE(saved.passFile, QStringLiteral("/etc/veloka/pgpass"));
+
+    child<QLineEdit>(&window, "edit_user")->clear();
+    click(&window, "btn_save");
+    QCOMPARE(MessageBox::last().text, QStringLiteral("请填写数据库和用户"));
+    QVERIFY(loadServerSettings() == saved);
 }
 
 QTEST_MAIN(TestSysDialog)
