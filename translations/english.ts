@@ -128,6 +128,14 @@ Solution: Re-install the program.</translation>
         <translation>Invalid download address: %1</translation>
     </message>
     <message>
+        <source>拒绝安装：%1 不属于本程序</source>
+        <translation>Installation refused: %1 is not part of the program</translation>
+    </message>
+    <message>
+        <source>安装失败：%1</source>
+        <translation>Installation failed: %1</translation>
+    </message>
+    <message>
         <source>警告信息</source>
         <translation>Warning</translation>
     </message>

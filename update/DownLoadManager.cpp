@@ -1,5 +1,6 @@
 #include "DownLoadManager.h"
 
+#include "UpdateInstall.h"
 #include "UpdateText.h"
 
 #include <QDebug>
@@ -9,7 +10,6 @@
 #include <QNetworkRequest>
 
 namespace {
-const QString TmpSuffix = QStringLiteral("_tmp");
 constexpr int HttpPartialContent = 206;
 
 bool isHttp(const QUrl& url)
@@ -53,7 +53,8 @@ bool DownLoadManager::downloadFile(const QString& address, const QString& fileNa
     stopWork();
     m_stopped = false;
     m_url = url;
-    m_fileName = fileName + TmpSuffix;
+    m_targetName = fileName;
+    m_fileName = UpdateInstall::temporaryName(fileName);
     m_bodyStarted = false;
     m_failure = Failure::None;
     m_errorString.clear();
@@ -83,6 +84,11 @@ bool DownLoadManager::downloadFile(const QString& address, const QString& fileNa
 void DownLoadManager::setResumeEnabled(bool enabled)
 {
     m_resumeEnabled = enabled;
+}
+
+void DownLoadManager::setRenameOnFinish(bool enabled)
+{
+    m_renameOnFinish = enabled;
 }
 
 QString DownLoadManager::downloadUrl() const
@@ -193,14 +199,15 @@ void DownLoadManager::onFinished()
         emit signalDownloadError();
         return;
     }
-    const QString finalName = m_fileName.left(m_fileName.lastIndexOf(TmpSuffix));
-    if (QFile::exists(finalName))
-        QFile::remove(finalName);
-    if (!QFile::rename(m_fileName, finalName)) {
+    if (!m_renameOnFinish) {
+        emit signalReplyFinished(statusCode);
+        return;
+    }
+    if (!UpdateInstall::replaceFile(m_fileName, m_targetName)) {
         // The temporary file is kept: the older copy could not be replaced,
         // perhaps because it is in use.
         fail(Failure::FileWrite,
-            QStringLiteral("cannot rename ") + m_fileName + QStringLiteral(" to ") + finalName);
+            QStringLiteral("cannot rename ") + m_fileName + QStringLiteral(" to ") + m_targetName);
         emit signalDownloadError();
         return;
     }

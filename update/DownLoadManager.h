@@ -25,6 +25,9 @@ public:
     // A refused address or file name writes nothing and emits signalDownloadError.
     bool downloadFile(const QString& address, const QString& fileName);
     void setResumeEnabled(bool enabled);
+    // Off: a completed file stays under its temporary name for the caller to
+    // install together with others (UpdateInstall).
+    void setRenameOnFinish(bool enabled);
     QString downloadUrl() const;
     void resetCounters();
     void pauseDownload();
@@ -40,7 +43,8 @@ public:
 
 signals:
     void signalDownloadProcess(qint64 bytesReceived, qint64 bytesTotal);
-    // Only for a transfer whose file is now in place under its final name.
+    // Only for a transfer whose file arrived whole and, unless renaming is
+    // off, is now in place under its final name.
     void signalReplyFinished(int statusCode);
     void signalDownloadError();
 
@@ -59,12 +63,14 @@ private:
     QNetworkReply* m_reply = nullptr;
     QUrl m_url;
     QString m_fileName;
+    QString m_targetName; // the caller's file name
     bool m_resumeEnabled = false;
     qint64 m_bytesReceived = 0;
     qint64 m_bytesTotal = 0;
     qint64 m_bytesCurrentReceived = 0;
     bool m_stopped = true;
 
+    bool m_renameOnFinish = true;
     bool m_bodyStarted = false;
     Failure m_failure = Failure::None;
     QString m_errorString;

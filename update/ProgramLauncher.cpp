@@ -28,6 +28,15 @@ QString ProgramLauncher::updaterProgramName()
 #endif
 }
 
+QString ProgramLauncher::stationProgramName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("Veloka.exe");
+#else
+    return QStringLiteral("Veloka");
+#endif
+}
+
 bool ProgramLauncher::start(const QString& fileName)
 {
     if (fileName.isEmpty())

@@ -17,6 +17,8 @@ public:
 
     // "Updater.exe" on Windows, "Updater" elsewhere.
     static QString updaterProgramName();
+    // "Veloka.exe" on Windows, "Veloka" elsewhere.
+    static QString stationProgramName();
 
     // Starts the named file of the working directory. An empty name starts
     // nothing and counts as success; false when the start failed.

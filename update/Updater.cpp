@@ -3,6 +3,7 @@
 #include "DownLoadManager.h"
 #include "MessageBox.h"
 #include "ProgramLauncher.h"
+#include "UpdateInstall.h"
 #include "UpdateText.h"
 #include "ui_Updater.h"
 
@@ -43,7 +44,8 @@ Updater::Updater(QWidget* parent)
         return;
     showProgramPosition();
     m_programName = UpdateText::safeFileName(QUrl(m_urlList.first()));
-    startDownload(m_urlList.first());
+    if (acceptList())
+        startDownload(m_urlList.first());
 }
 
 Updater::~Updater() = default;
@@ -54,6 +56,33 @@ void Updater::readUpdateList()
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return;
     m_urlList << UpdateText::parseUpdateList(QString::fromUtf8(file.readAll()));
+}
+
+bool Updater::acceptList()
+{
+    // All before the first download: a refused entry at the end of the list
+    // must not leave the files before it fetched for nothing.
+    m_fileNames.clear();
+    for (const QString& address : qAsConst(m_urlList)) {
+        const QString fileName = UpdateText::localFileName(address);
+        if (fileName.isEmpty()) {
+            showFailure(tr("下载地址无效：%1").arg(address));
+            return false;
+        }
+        const QString bareName = UpdateText::safeFileName(QUrl(address));
+        if (!UpdateInstall::isProgramFile(bareName)) {
+            showFailure(tr("拒绝安装：%1 不属于本程序").arg(bareName));
+            return false;
+        }
+        m_fileNames << fileName;
+    }
+    return true;
+}
+
+void Updater::showFailure(const QString& text)
+{
+    m_ui->labelStatus->setStyleSheet(QStringLiteral("color:red;"));
+    m_ui->labelStatus->setText(text);
 }
 
 void Updater::showProgramPosition()
@@ -71,6 +100,8 @@ void Updater::startDownload(const QString& address)
             m_downloadManager, &DownLoadManager::signalDownloadProcess, this, &Updater::onDownloadProcess);
         connect(m_downloadManager, &DownLoadManager::signalReplyFinished, this, &Updater::onReplyFinished);
         connect(m_downloadManager, &DownLoadManager::signalDownloadError, this, &Updater::onDownloadError);
+        // The files are installed together once the last one has arrived.
+        m_downloadManager->setRenameOnFinish(false);
     }
     if (m_downloadManager->downloadUrl() != address)
         m_downloadManager->resetCounters();
@@ -124,30 +155,33 @@ void Updater::onReplyFinished(int statusCode)
         startDownload(m_urlList.at(m_index));
         return;
     }
+    install();
+}
+
+void Updater::install()
+{
+    const UpdateInstall::Result result = UpdateInstall::installSet(m_fileNames);
+    if (result.outcome != UpdateInstall::Outcome::Installed) {
+        showFailure(tr("安装失败：%1").arg(result.fileName));
+        return;
+    }
     startProgram(m_programName);
 }
 
 void Updater::onDownloadError()
 {
-    // The sequence stops here; the operator reads the reason and closes the window.
-    const QString detail = m_downloadManager->errorString();
-    m_ui->labelStatus->setStyleSheet(QStringLiteral("color:red;"));
-    if (m_downloadManager->failure() == DownLoadManager::Failure::AddressRefused)
-        m_ui->labelStatus->setText(tr("下载地址无效：%1").arg(m_url));
-    else
-        m_ui->labelStatus->setText(tr("下载失败：%1").arg(detail));
+    // The sequence stops here with the installed files untouched; the operator
+    // reads the reason and closes the window.
+    UpdateInstall::discardSet(m_fileNames);
+    if (m_downloadManager->failure() == DownLoadManager::Failure::AddressRefused) {
+        showFailure(tr("下载地址无效：%1").arg(m_url));
+        return;
+    }
+    showFailure(tr("下载失败：%1").arg(m_downloadManager->errorString()));
 }
 
 void Updater::startProgram(const QString& fileName)
 {
-#ifndef Q_OS_WIN
-    // A downloaded file arrives without the execute permission.
-    if (!fileName.isEmpty() && QFile::exists(fileName)) {
-        QFile::setPermissions(fileName,
-            QFile::permissions(fileName) | QFileDevice::ExeOwner | QFileDevice::ExeGroup
-                | QFileDevice::ExeOther);
-    }
-#endif
     if (!ProgramLauncher::start(fileName)) {
         MessageBox::warning(this, tr("警告信息"),
             tr("启动主程序错误!\n可能主程序不存在或者被破坏!\n解决办法：重新安装程序!"));

@@ -12,7 +12,9 @@ class Updater;
 }
 
 // The second program's window: downloads every address of update.ini in turn,
-// then starts the program named by the first address and closes.
+// installs the files together once all have arrived, then starts the program
+// named by the first address and closes. A list naming anything but the
+// program's own files is refused before anything is downloaded.
 class Updater : public QDialog
 {
     Q_OBJECT
@@ -38,6 +40,10 @@ public slots:
 private:
     void onDownloadError();
     void showProgramPosition();
+    void showFailure(const QString& text);
+    // True when every address names one of the program's files.
+    bool acceptList();
+    void install();
 
     const QScopedPointer<Ui::Updater> m_ui;
     QString m_url;
@@ -49,4 +55,5 @@ private:
     QStringList m_urlList;
     QString m_programName;
     int m_index = 0;
+    QStringList m_fileNames; // local name of each address, in list order
 };

@@ -435,7 +435,7 @@ void Tour::updater()
 {
     QFile list(m_work.filePath(QStringLiteral("update.ini")));
     if (list.open(QIODevice::WriteOnly | QIODevice::Text))
-        list.write("http://updates.invalid/Veloka/Veloka\nhttp://updates.invalid/Veloka/english.qm\n");
+        list.write("http://updates.invalid/Veloka/Veloka\nhttp://updates.invalid/Veloka/Updater\n");
     list.close();
     Updater window;
     settle(700);

@@ -16,6 +16,21 @@ QString labelText(const Updater& window, const char* name)
     const QLabel* label = window.findChild<QLabel*>(name);
     return label ? label->text() : QStringLiteral("<missing %1>").arg(name);
 }
+
+constexpr QFileDevice::Permissions Mode0750 = QFileDevice::ReadOwner | QFileDevice::WriteOwner
+    | QFileDevice::ExeOwner | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser
+    | QFileDevice::ReadGroup | QFileDevice::ExeGroup;
+
+void writeProgram(const QString& name, const QByteArray& content)
+{
+    UpdateTestBed::writeFile(name, content);
+    QFile::setPermissions(name, Mode0750);
+}
+
+QStringList strayFiles()
+{
+    return QDir().entryList({ "*_tmp", "*_old" }, QDir::AllEntries | QDir::System);
+}
 } // namespace
 
 class TestUpdater : public QObject
@@ -27,10 +42,13 @@ private slots:
     void cleanup();
 
     void missing_or_blank_list_leaves_nothing_to_do();
+    void downloads_every_address_in_turn_then_starts_first_program_data();
     void downloads_every_address_in_turn_then_starts_first_program();
     void start_failure_warns_and_closes();
     void transfer_error_keeps_window_open_with_reason_data();
     void transfer_error_keeps_window_open_with_reason();
+    void list_naming_station_data_refused_before_download_data();
+    void list_naming_station_data_refused_before_download();
 
 private:
     QScopedPointer<UpdateTestBed> m_bed;
@@ -68,21 +86,32 @@ void TestUpdater::missing_or_blank_list_leaves_nothing_to_do()
     QVERIFY(ProgramLauncher::requests().isEmpty());
 }
 
+void TestUpdater::downloads_every_address_in_turn_then_starts_first_program_data()
+{
+    QTest::addColumn<bool>("updaterLinked");
+    QTest::newRow("updater new to the folder") << false;
+    // As the installed launcher leaves it: a link to the installed program.
+    QTest::newRow("updater linked to the installed one") << true;
+}
+
 void TestUpdater::downloads_every_address_in_turn_then_starts_first_program()
 {
+    QFETCH(bool, updaterLinked);
     const QByteArray program(30000, 'P');
     m_server->setRoute("/Veloka/Veloka", { 200, program, 150, -1, -1, false });
-    m_server->setRoute("/Veloka/a.dll", { 200, QByteArray(2000, 'A'), 150, -1, -1, false });
-    m_server->setRoute("/Veloka/b.dat", { 200, QByteArray("new b"), 150, -1, -1, false });
-    UpdateTestBed::writeFile("b.dat", "older b");
+    m_server->setRoute("/Veloka/Updater", { 200, QByteArray(2000, 'U'), 150, -1, -1, false });
+    writeProgram("Veloka", "older program");
+    if (updaterLinked) {
+        QDir().mkdir("installed");
+        writeProgram("installed/Updater", "installed updater");
+        QVERIFY(QFile::link("installed/Updater", "Updater"));
+    }
     UpdateTestBed::writeFile("update.ini",
-        (m_server->url("/Veloka/Veloka") + "\n\n" + m_server->url("/Veloka/a.dll") + "\r\n"
-            + m_server->url("/Veloka/b.dat") + "\n\n")
-            .toUtf8());
+        (m_server->url("/Veloka/Veloka") + "\n\n" + m_server->url("/Veloka/Updater") + "\r\n\n").toUtf8());
 
     Updater window;
     window.show();
-    QCOMPARE(window.addressCount(), 3);
+    QCOMPARE(window.addressCount(), 2);
     QCOMPARE(window.programName(), QStringLiteral("Veloka"));
     QStringList positions { labelText(window, "label_prog") };
     DownLoadManager* manager = window.findChild<DownLoadManager*>();
@@ -91,20 +120,23 @@ void TestUpdater::downloads_every_address_in_turn_then_starts_first_program()
     connect(manager, &DownLoadManager::signalReplyFinished, this, [&] {
         if (labelText(window, "label_prog") != positions.last())
             positions << labelText(window, "label_prog");
-        if (positions.size() < 3)
-            QCOMPARE(UpdateTestBed::fileContent("b.dat"), QByteArray("older b"));
+        if (positions.size() < 2)
+            QCOMPARE(UpdateTestBed::fileContent("Veloka"), QByteArray("older program"));
     });
 
     QTRY_VERIFY_WITH_TIMEOUT(!ProgramLauncher::requests().isEmpty(), 5000);
-    QCOMPARE(positions, QStringList({ "1/3", "2/3", "3/3" }));
-    QCOMPARE(m_server->requests().size(), 3);
-    QCOMPARE(m_server->requests().at(0).path, QByteArray("/Veloka/Veloka"));
-    QCOMPARE(m_server->requests().at(2).path, QByteArray("/Veloka/b.dat"));
+    QCOMPARE(positions, QStringList({ "1/2", "2/2" }));
+    QCOMPARE(m_server->requests().size(), 2);
+    QCOMPARE(m_server->requests().at(1).path, QByteArray("/Veloka/Updater"));
     QCOMPARE(m_server->requests().at(1).range, QByteArray("bytes=0-"));
     QCOMPARE(UpdateTestBed::fileContent("Veloka"), program);
-    QCOMPARE(UpdateTestBed::fileContent("a.dll"), QByteArray(2000, 'A'));
-    QCOMPARE(UpdateTestBed::fileContent("b.dat"), QByteArray("new b"));
-    QVERIFY(QDir().entryList({ "*_tmp" }).isEmpty());
+    QCOMPARE(QFile::permissions("Veloka"), Mode0750);
+    QCOMPARE(UpdateTestBed::fileContent("Updater"), QByteArray(2000, 'U'));
+    QVERIFY(!QFileInfo("Updater").isSymLink());
+    QVERIFY(QFile::permissions("Updater") & QFileDevice::ExeOwner);
+    if (updaterLinked)
+        QCOMPARE(UpdateTestBed::fileContent("installed/Updater"), QByteArray("installed updater"));
+    QCOMPARE(strayFiles(), QStringList());
 
     QCOMPARE(ProgramLauncher::requests().size(), 1);
     QCOMPARE(ProgramLauncher::requests().first().program,
@@ -132,43 +164,80 @@ void TestUpdater::start_failure_warns_and_closes()
 
 void TestUpdater::transfer_error_keeps_window_open_with_reason_data()
 {
-    QTest::addColumn<QString>("secondPath");
     QTest::addColumn<int>("status");
     QTest::addColumn<qint64>("dropAfter");
-    QTest::addColumn<QString>("statusPrefix");
-    QTest::newRow("not found") << "/Veloka/a.dll" << 404 << qint64(-1) << "下载失败：";
-    QTest::newRow("connection dropped") << "/Veloka/a.dll" << 200 << qint64(500) << "下载失败：";
-    QTest::newRow("address refused") << "/Veloka/..%2Fa.dll" << 200 << qint64(-1) << "下载地址无效：";
+    QTest::newRow("not found") << 404 << qint64(-1);
+    QTest::newRow("connection dropped") << 200 << qint64(500);
 }
 
 void TestUpdater::transfer_error_keeps_window_open_with_reason()
 {
-    QFETCH(QString, secondPath);
     QFETCH(int, status);
     QFETCH(qint64, dropAfter);
-    QFETCH(QString, statusPrefix);
-    m_server->setBody("/Veloka/Veloka", "program");
-    m_server->setRoute("/Veloka/a.dll", { status, QByteArray(3000, 'A'), 0, -1, dropAfter, false });
-    m_server->setBody("/Veloka/b.dll", "b");
-    UpdateTestBed::writeFile("a.dll", "older a");
-    UpdateTestBed::writeFile("update.ini",
-        (m_server->url("/Veloka/Veloka") + "\n" + m_server->url(secondPath) + "\n"
-            + m_server->url("/Veloka/b.dll"))
-            .toUtf8());
+    m_server->setBody("/Veloka/Veloka", "new program");
+    m_server->setRoute("/Veloka/Updater", { status, QByteArray(3000, 'U'), 0, -1, dropAfter, false });
+    writeProgram("Veloka", "older program");
+    writeProgram("Updater", "older updater");
+    UpdateTestBed::writeFile(
+        "update.ini", (m_server->url("/Veloka/Veloka") + "\n" + m_server->url("/Veloka/Updater")).toUtf8());
 
     Updater window;
     window.show();
-    QTRY_VERIFY_WITH_TIMEOUT(labelText(window, "labelStatus").startsWith(statusPrefix), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(labelText(window, "labelStatus").startsWith("下载失败："), 5000);
     QTest::qWait(200);
 
     QVERIFY(window.isVisible());
-    QVERIFY(labelText(window, "labelStatus").startsWith(statusPrefix));
-    QCOMPARE(labelText(window, "label_prog"), QStringLiteral("2/3"));
-    QCOMPARE(UpdateTestBed::fileContent("a.dll"), QByteArray("older a"));
-    QVERIFY(!QFile::exists("a.dll_tmp"));
-    QCOMPARE(m_server->requestCount("/Veloka/b.dll"), 0);
+    QCOMPARE(labelText(window, "label_prog"), QStringLiteral("2/2"));
+    // The first file had arrived whole; it is not installed without the second.
+    QCOMPARE(UpdateTestBed::fileContent("Veloka"), QByteArray("older program"));
+    QCOMPARE(QFile::permissions("Veloka"), Mode0750);
+    QCOMPARE(UpdateTestBed::fileContent("Updater"), QByteArray("older updater"));
+    QCOMPARE(strayFiles(), QStringList());
     QVERIFY(ProgramLauncher::requests().isEmpty());
     QVERIFY(MessageBox::shown().isEmpty());
+}
+
+void TestUpdater::list_naming_station_data_refused_before_download_data()
+{
+    QTest::addColumn<QString>("listed");
+    QTest::addColumn<QString>("statusPrefix");
+    QTest::newRow("ledger") << "database.db"
+                            << "拒绝安装：database.db";
+    QTest::newRow("ledger journal") << "database.db-wal"
+                                    << "拒绝安装：database.db-wal";
+    QTest::newRow("configuration") << "config.ini"
+                                   << "拒绝安装：config.ini";
+    QTest::newRow("outbox") << "outbox.jsonl"
+                            << "拒绝安装：outbox.jsonl";
+    QTest::newRow("update list") << "update.ini"
+                                 << "拒绝安装：update.ini";
+    QTest::newRow("program of another platform") << "Veloka.exe"
+                                                 << "拒绝安装：Veloka.exe";
+    QTest::newRow("address refused") << "..%2FVeloka"
+                                     << "下载地址无效：";
+}
+
+void TestUpdater::list_naming_station_data_refused_before_download()
+{
+    QFETCH(QString, listed);
+    QFETCH(QString, statusPrefix);
+    m_server->setBody("/Veloka/Veloka", "new program");
+    m_server->setBody("/Veloka/" + listed, "server's copy");
+    UpdateTestBed::writeFile("database.db", "ledger");
+    UpdateTestBed::writeFile(
+        "update.ini", (m_server->url("/Veloka/Veloka") + "\n" + m_server->url("/Veloka/" + listed)).toUtf8());
+    const QStringList before = QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    Updater window;
+    window.show();
+    QCOMPARE(window.addressCount(), 2);
+    QVERIFY(labelText(window, "labelStatus").startsWith(statusPrefix));
+    QTest::qWait(100);
+    QVERIFY(m_server->requests().isEmpty());
+    QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    QCOMPARE(UpdateTestBed::fileContent("database.db"), QByteArray("ledger"));
+    QVERIFY(ProgramLauncher::requests().isEmpty());
+    QVERIFY(window.isVisible());
 }
 
 QTEST_MAIN(TestUpdater)
