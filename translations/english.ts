@@ -128,12 +128,20 @@ Solution: Re-install the program.</translation>
         <translation>Invalid download address: %1</translation>
     </message>
     <message>
+        <source>更新列表无效：超过 %1 字节</source>
+        <translation>Invalid update list: larger than %1 bytes</translation>
+    </message>
+    <message>
         <source>拒绝安装：%1 不属于本程序</source>
         <translation>Installation refused: %1 is not part of the program</translation>
     </message>
     <message>
         <source>安装失败：%1</source>
         <translation>Installation failed: %1</translation>
+    </message>
+    <message>
+        <source>%1 秒内没有收到数据</source>
+        <translation>no data received for %1 s</translation>
     </message>
     <message>
         <source>警告信息</source>

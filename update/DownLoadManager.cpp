@@ -30,6 +30,9 @@ DownLoadManager::DownLoadManager(QObject* parent)
     : QObject(parent)
     , m_networkManager(new QNetworkAccessManager(this))
 {
+    m_stallTimer.setSingleShot(true);
+    m_stallTimer.setInterval(DefaultStallTimeoutMs);
+    connect(&m_stallTimer, &QTimer::timeout, this, &DownLoadManager::onStalled);
 }
 
 DownLoadManager::~DownLoadManager()
@@ -78,6 +81,7 @@ bool DownLoadManager::downloadFile(const QString& address, const QString& fileNa
     connect(m_reply, &QNetworkReply::readyRead, this, &DownLoadManager::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &DownLoadManager::onFinished);
     connect(m_reply, &QNetworkReply::errorOccurred, this, &DownLoadManager::onError);
+    m_stallTimer.start();
     return true;
 }
 
@@ -89,6 +93,16 @@ void DownLoadManager::setResumeEnabled(bool enabled)
 void DownLoadManager::setRenameOnFinish(bool enabled)
 {
     m_renameOnFinish = enabled;
+}
+
+void DownLoadManager::setStallTimeout(int milliseconds)
+{
+    m_stallTimer.setInterval(milliseconds);
+}
+
+void DownLoadManager::setSizeLimit(qint64 bytes)
+{
+    m_sizeLimit = bytes;
 }
 
 QString DownLoadManager::downloadUrl() const
@@ -109,6 +123,11 @@ void DownLoadManager::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal
         return;
     m_bytesReceived = bytesReceived;
     m_bytesTotal = bytesTotal;
+    // An announced size beyond the limit is refused before it is fetched.
+    if (m_sizeLimit > 0 && bytesTotal + m_bytesCurrentReceived > m_sizeLimit) {
+        abortTransfer(Failure::TooLarge, sizeLimitDetail());
+        return;
+    }
     emit signalDownloadProcess(
         m_bytesReceived + m_bytesCurrentReceived, m_bytesTotal + m_bytesCurrentReceived);
 }
@@ -117,6 +136,7 @@ void DownLoadManager::onReadyRead()
 {
     if (m_stopped)
         return;
+    m_stallTimer.start();
     if (!writeAvailable()) {
         closeDownload();
         emit signalDownloadError();
@@ -157,6 +177,10 @@ bool DownLoadManager::writeAvailable()
     if (restartsFile)
         m_bytesCurrentReceived = 0;
     m_bodyStarted = true;
+    if (m_sizeLimit > 0 && file.size() + m_reply->bytesAvailable() > m_sizeLimit) {
+        fail(Failure::TooLarge, sizeLimitDetail());
+        return false;
+    }
     const QByteArray data = m_reply->readAll();
     if (file.write(data) != data.size()) {
         fail(Failure::FileWrite,
@@ -171,6 +195,7 @@ void DownLoadManager::onFinished()
     if (!m_reply)
         return;
     m_stopped = true;
+    m_stallTimer.stop();
     QNetworkReply* reply = m_reply;
     const int statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 
@@ -179,9 +204,7 @@ void DownLoadManager::onFinished()
         return;
     }
     if (!replyStatusAccepted()) {
-        fail(Failure::HttpStatus, QStringLiteral("HTTP %1").arg(statusCode));
-        closeDownload();
-        emit signalDownloadError();
+        abortTransfer(Failure::HttpStatus, QStringLiteral("HTTP %1").arg(statusCode));
         return;
     }
     // Data the last ready-read notification could not store must reach the
@@ -226,8 +249,17 @@ void DownLoadManager::onError(QNetworkReply::NetworkError code)
         m_reply = nullptr;
     }
     m_stopped = true;
+    m_stallTimer.stop();
     closeDownload();
     emit signalDownloadError();
+}
+
+void DownLoadManager::onStalled()
+{
+    if (m_stopped)
+        return;
+    abortTransfer(Failure::Stalled,
+        QStringLiteral("no data from %1 for %2 ms").arg(m_url.toString()).arg(m_stallTimer.interval()));
 }
 
 void DownLoadManager::fail(Failure failure, const QString& detail)
@@ -237,9 +269,22 @@ void DownLoadManager::fail(Failure failure, const QString& detail)
     qDebug() << "__________" << detail;
 }
 
+QString DownLoadManager::sizeLimitDetail() const
+{
+    return QStringLiteral("%1 is larger than %2 bytes").arg(m_url.toString()).arg(m_sizeLimit);
+}
+
+void DownLoadManager::abortTransfer(Failure failure, const QString& detail)
+{
+    fail(failure, detail);
+    closeDownload();
+    emit signalDownloadError();
+}
+
 void DownLoadManager::stopWork()
 {
     m_stopped = true;
+    m_stallTimer.stop();
     if (!m_reply)
         return;
     disconnect(m_reply, nullptr, this, nullptr);

@@ -3,6 +3,7 @@
 #include <QNetworkReply>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 class QNetworkAccessManager;
@@ -10,13 +11,16 @@ class QNetworkAccessManager;
 // Fetches one file at a time into the working directory. Data goes to the
 // file name + "_tmp" and is renamed onto the final name only when the server
 // delivered the whole file with a success status, so an older copy stays
-// intact until its replacement has fully arrived.
+// intact until its replacement has fully arrived. A transfer that brings no
+// data for the stall time-out is given up as failed.
 class DownLoadManager : public QObject
 {
     Q_OBJECT
 
 public:
-    enum class Failure { None, Network, HttpStatus, AddressRefused, FileWrite };
+    enum class Failure { None, Network, HttpStatus, AddressRefused, FileWrite, Stalled, TooLarge };
+
+    static constexpr int DefaultStallTimeoutMs = 30000;
 
     explicit DownLoadManager(QObject* parent = nullptr);
     ~DownLoadManager() override;
@@ -28,6 +32,10 @@ public:
     // Off: a completed file stays under its temporary name for the caller to
     // install together with others (UpdateInstall).
     void setRenameOnFinish(bool enabled);
+    void setStallTimeout(int milliseconds);
+    int stallTimeout() const { return m_stallTimer.interval(); }
+    // A transfer growing beyond this many bytes fails; 0 for no limit.
+    void setSizeLimit(qint64 bytes);
     QString downloadUrl() const;
     void resetCounters();
     void pauseDownload();
@@ -53,11 +61,15 @@ private slots:
     void onReadyRead();
     void onFinished();
     void onError(QNetworkReply::NetworkError code);
+    void onStalled();
 
 private:
     bool writeAvailable();
     bool replyStatusAccepted() const;
     void fail(Failure failure, const QString& detail);
+    // Fails, drops the partial file and tells the listeners.
+    void abortTransfer(Failure failure, const QString& detail);
+    QString sizeLimitDetail() const;
 
     QNetworkAccessManager* m_networkManager;
     QNetworkReply* m_reply = nullptr;
@@ -71,6 +83,8 @@ private:
     bool m_stopped = true;
 
     bool m_renameOnFinish = true;
+    qint64 m_sizeLimit = 0;
+    QTimer m_stallTimer;
     bool m_bodyStarted = false;
     Failure m_failure = Failure::None;
     QString m_errorString;

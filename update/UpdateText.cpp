@@ -1,5 +1,6 @@
 #include "UpdateText.h"
 
+#include <QFile>
 #include <QUrl>
 
 namespace UpdateText {
@@ -11,6 +12,7 @@ constexpr qint64 GiB = 1024 * MiB;
 constexpr qint64 Minute = 60;
 constexpr qint64 Hour = 60 * Minute;
 constexpr qint64 Day = 24 * Hour;
+constexpr int LogPrefixSize = 200;
 } // namespace
 
 QString formatSize(qint64 bytes, bool speedFlag)
@@ -76,6 +78,26 @@ QStringList parseUpdateList(const QString& text)
             addresses << address;
     }
     return addresses;
+}
+
+ReadResult readListFile(const QString& path, QByteArray& content)
+{
+    content.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return ReadResult::Missing;
+    // One byte over the cap tells a full file from an oversized one, also for
+    // files whose size is not known in advance.
+    QByteArray data = file.read(MaxListFileSize + 1);
+    if (data.size() > MaxListFileSize)
+        return ReadResult::TooLarge;
+    content = data;
+    return ReadResult::Read;
+}
+
+QByteArray logPrefix(const QByteArray& content)
+{
+    return content.size() <= LogPrefixSize ? content : content.left(LogPrefixSize) + "...";
 }
 
 bool isPlainFileName(const QString& name)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -22,6 +23,15 @@ qint64 remainingSeconds(qint64 bytesLeft, qint64 bytesPerSecond);
 
 // The addresses of update.ini in file order. Blank lines are no addresses.
 QStringList parseUpdateList(const QString& text);
+
+// ver.ini and update.ini hold a few hundred bytes. A larger file is refused
+// whole rather than read into memory or parsed in part.
+constexpr qint64 MaxListFileSize = 8 * 1024;
+enum class ReadResult { Read, Missing, TooLarge };
+ReadResult readListFile(const QString& path, QByteArray& content);
+
+// What of a server's file goes to the debug log: its start only.
+QByteArray logPrefix(const QByteArray& content);
 
 // True for a bare file name that stays in the working directory: not empty,
 // not "." or "..", no path separator, drive or stream designator, no control

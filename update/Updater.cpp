@@ -8,7 +8,6 @@
 #include "ui_Updater.h"
 
 #include <QDebug>
-#include <QFile>
 #include <QUrl>
 #include <limits>
 
@@ -40,6 +39,10 @@ Updater::Updater(QWidget* parent)
     m_ui->progressBar->setValue(0);
     m_ui->progressBar->setStyleSheet(QString::fromLatin1(ProgressBarStyle));
 
+    if (m_listTooLarge) {
+        showFailure(tr("更新列表无效：超过 %1 字节").arg(UpdateText::MaxListFileSize));
+        return;
+    }
     if (m_urlList.isEmpty())
         return;
     showProgramPosition();
@@ -52,10 +55,10 @@ Updater::~Updater() = default;
 
 void Updater::readUpdateList()
 {
-    QFile file(QStringLiteral("update.ini"));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
-    m_urlList << UpdateText::parseUpdateList(QString::fromUtf8(file.readAll()));
+    QByteArray content;
+    const UpdateText::ReadResult result = UpdateText::readListFile(QStringLiteral("update.ini"), content);
+    m_listTooLarge = result == UpdateText::ReadResult::TooLarge;
+    m_urlList << UpdateText::parseUpdateList(QString::fromUtf8(content));
 }
 
 bool Updater::acceptList()
@@ -173,11 +176,15 @@ void Updater::onDownloadError()
     // The sequence stops here with the installed files untouched; the operator
     // reads the reason and closes the window.
     UpdateInstall::discardSet(m_fileNames);
-    if (m_downloadManager->failure() == DownLoadManager::Failure::AddressRefused) {
+    const DownLoadManager::Failure failure = m_downloadManager->failure();
+    if (failure == DownLoadManager::Failure::AddressRefused) {
         showFailure(tr("下载地址无效：%1").arg(m_url));
         return;
     }
-    showFailure(tr("下载失败：%1").arg(m_downloadManager->errorString()));
+    QString detail = m_downloadManager->errorString();
+    if (failure == DownLoadManager::Failure::Stalled)
+        detail = tr("%1 秒内没有收到数据").arg(m_downloadManager->stallTimeout() / 1000);
+    showFailure(tr("下载失败：%1").arg(detail));
 }
 
 void Updater::startProgram(const QString& fileName)

@@ -27,6 +27,9 @@ public:
     // Zero when update.ini is missing or lists nothing: the program then ends
     // without showing the window.
     int addressCount() const { return m_urlList.size(); }
+    // True when the program should end without its window: nothing to do and
+    // nothing to tell the operator.
+    bool nothingToDo() const { return m_urlList.isEmpty() && !m_listTooLarge; }
     QString programName() const { return m_programName; }
 
     void startDownload(const QString& address);
@@ -56,4 +59,5 @@ private:
     QString m_programName;
     int m_index = 0;
     QStringList m_fileNames; // local name of each address, in list order
+    bool m_listTooLarge = false;
 };

@@ -5,7 +5,6 @@
 #include "UpdateText.h"
 
 #include <QDebug>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -32,6 +31,8 @@ void VersionCheck::fetch(const QString& address)
         m_downloadManager = new DownLoadManager(this);
         connect(
             m_downloadManager, &DownLoadManager::signalReplyFinished, this, &VersionCheck::onReplyFinished);
+        // Both files of the chain are small; a server sending more is not answering.
+        m_downloadManager->setSizeLimit(UpdateText::MaxListFileSize);
     }
     m_downloadManager->downloadFile(address, UpdateText::localFileName(address));
 }
@@ -43,12 +44,11 @@ void VersionCheck::onReplyFinished(int statusCode)
     if (m_finishedCount == 1) {
         // The manager reports only files that arrived whole with a success
         // status, so this is this run's ver.ini, never one left by an earlier run.
-        QFile file(QStringLiteral("ver.ini"));
-        if (file.open(QIODevice::ReadOnly))
-            m_verIni = file.readAll();
+        if (UpdateText::readListFile(QStringLiteral("ver.ini"), m_verIni) == UpdateText::ReadResult::TooLarge)
+            qDebug() << "ver.ini is larger than" << UpdateText::MaxListFileSize << "bytes";
         fetch(m_baseUrl + QStringLiteral("/Veloka/update.ini"));
     } else if (m_finishedCount == 2) {
-        qDebug() << m_verIni;
+        qDebug() << UpdateText::logPrefix(m_verIni);
         if (isNewerVersion(m_verIni, VERSION_NUMBER))
             emit updateAvailable(ProgramLauncher::updaterProgramName());
     }

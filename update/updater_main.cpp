@@ -6,7 +6,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     Updater window;
-    if (window.addressCount() == 0)
+    if (window.nothingToDo())
         return 0;
     window.show();
     return app.exec();

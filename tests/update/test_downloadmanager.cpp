@@ -33,6 +33,8 @@ private slots:
     void paused_transfer_resumes_with_range_and_completes();
     void resume_survives_server_that_ignores_range();
     void dropped_connection_reports_error_and_removes_partial_file();
+    void silent_server_times_out_as_download_error_data();
+    void silent_server_times_out_as_download_error();
     void refused_address_writes_nothing_data();
     void refused_address_writes_nothing();
 
@@ -230,6 +232,39 @@ void TestDownLoadManager::dropped_connection_reports_error_and_removes_partial_f
     QCOMPARE(manager.failure(), DownLoadManager::Failure::Network);
     QVERIFY(!QFile::exists("cut.bin_tmp"));
     QVERIFY(!QFile::exists("cut.bin"));
+}
+
+void TestDownLoadManager::silent_server_times_out_as_download_error_data()
+{
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<qint64>("stallAfter");
+    QTest::newRow("silent after 1000 bytes") << 0 << qint64(1000);
+    QTest::newRow("no answer at all") << 60000 << qint64(-1);
+}
+
+void TestDownLoadManager::silent_server_times_out_as_download_error()
+{
+    QFETCH(int, delayMs);
+    QFETCH(qint64, stallAfter);
+    m_server->setRoute("/Veloka/Veloka", { 200, pattern(5000), delayMs, stallAfter, -1, false });
+    UpdateTestBed::writeFile("Veloka", "working program");
+
+    DownLoadManager manager;
+    QCOMPARE(manager.stallTimeout(), DownLoadManager::DefaultStallTimeoutMs);
+    manager.setStallTimeout(300);
+    QSignalSpy finished(&manager, &DownLoadManager::signalReplyFinished);
+    QSignalSpy failed(&manager, &DownLoadManager::signalDownloadError);
+    QVERIFY(manager.downloadFile(m_server->url("/Veloka/Veloka"), "./Veloka"));
+    QVERIFY(failed.wait(5000));
+    m_server->releaseStalled();
+    QTest::qWait(100);
+
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(manager.failure(), DownLoadManager::Failure::Stalled);
+    QVERIFY(manager.isStopped());
+    QCOMPARE(UpdateTestBed::fileContent("Veloka"), QByteArray("working program"));
+    QVERIFY(!QFile::exists("Veloka_tmp"));
 }
 
 void TestDownLoadManager::refused_address_writes_nothing_data()

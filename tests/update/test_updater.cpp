@@ -2,6 +2,7 @@
 #include "MessageBox.h"
 #include "ProgramLauncher.h"
 #include "UpdateTestBed.h"
+#include "UpdateText.h"
 #include "Updater.h"
 
 #include <QDir>
@@ -166,16 +167,19 @@ void TestUpdater::transfer_error_keeps_window_open_with_reason_data()
 {
     QTest::addColumn<int>("status");
     QTest::addColumn<qint64>("dropAfter");
-    QTest::newRow("not found") << 404 << qint64(-1);
-    QTest::newRow("connection dropped") << 200 << qint64(500);
+    QTest::addColumn<qint64>("stallAfter");
+    QTest::newRow("not found") << 404 << qint64(-1) << qint64(-1);
+    QTest::newRow("connection dropped") << 200 << qint64(500) << qint64(-1);
+    QTest::newRow("server silent after 1000 bytes") << 200 << qint64(-1) << qint64(1000);
 }
 
 void TestUpdater::transfer_error_keeps_window_open_with_reason()
 {
     QFETCH(int, status);
     QFETCH(qint64, dropAfter);
+    QFETCH(qint64, stallAfter);
     m_server->setBody("/Veloka/Veloka", "new program");
-    m_server->setRoute("/Veloka/Updater", { status, QByteArray(3000, 'U'), 0, -1, dropAfter, false });
+    m_server->setRoute("/Veloka/Updater", { status, QByteArray(3000, 'U'), 0, stallAfter, dropAfter, false });
     writeProgram("Veloka", "older program");
     writeProgram("Updater", "older updater");
     UpdateTestBed::writeFile(
@@ -183,6 +187,9 @@ void TestUpdater::transfer_error_keeps_window_open_with_reason()
 
     Updater window;
     window.show();
+    DownLoadManager* manager = window.findChild<DownLoadManager*>();
+    QVERIFY(manager);
+    manager->setStallTimeout(300);
     QTRY_VERIFY_WITH_TIMEOUT(labelText(window, "labelStatus").startsWith("下载失败："), 5000);
     QTest::qWait(200);
 
@@ -195,6 +202,7 @@ void TestUpdater::transfer_error_keeps_window_open_with_reason()
     QCOMPARE(strayFiles(), QStringList());
     QVERIFY(ProgramLauncher::requests().isEmpty());
     QVERIFY(MessageBox::shown().isEmpty());
+    m_server->releaseStalled();
 }
 
 void TestUpdater::list_naming_station_data_refused_before_download_data()
@@ -215,6 +223,7 @@ void TestUpdater::list_naming_station_data_refused_before_download_data()
                                                  << "拒绝安装：Veloka.exe";
     QTest::newRow("address refused") << "..%2FVeloka"
                                      << "下载地址无效：";
+    QTest::newRow("oversized list") << QString() << "更新列表无效：";
 }
 
 void TestUpdater::list_naming_station_data_refused_before_download()
@@ -224,13 +233,17 @@ void TestUpdater::list_naming_station_data_refused_before_download()
     m_server->setBody("/Veloka/Veloka", "new program");
     m_server->setBody("/Veloka/" + listed, "server's copy");
     UpdateTestBed::writeFile("database.db", "ledger");
-    UpdateTestBed::writeFile(
-        "update.ini", (m_server->url("/Veloka/Veloka") + "\n" + m_server->url("/Veloka/" + listed)).toUtf8());
+    QByteArray list = (m_server->url("/Veloka/Veloka") + "\n").toUtf8();
+    if (listed.isEmpty())
+        list += QByteArray(UpdateText::MaxListFileSize, ' ');
+    else
+        list += m_server->url("/Veloka/" + listed).toUtf8();
+    UpdateTestBed::writeFile("update.ini", list);
     const QStringList before = QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
     Updater window;
     window.show();
-    QCOMPARE(window.addressCount(), 2);
+    QVERIFY(!window.nothingToDo());
     QVERIFY(labelText(window, "labelStatus").startsWith(statusPrefix));
     QTest::qWait(100);
     QVERIFY(m_server->requests().isEmpty());

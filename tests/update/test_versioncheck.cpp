@@ -87,11 +87,14 @@ void TestVersionCheck::broken_chain_never_starts_updater_data()
     QTest::addColumn<int>("verStatus");
     QTest::addColumn<int>("updateStatus");
     QTest::addColumn<bool>("updateIniRequested");
+    QTest::addColumn<int>("verPadding");
     // A ver.ini with 99 is left from an earlier run in every row.
-    QTest::newRow("ver.ini not found") << 404 << 200 << false;
-    QTest::newRow("ver.ini server error") << 500 << 200 << false;
-    QTest::newRow("ver.ini redirect page") << 302 << 200 << false;
-    QTest::newRow("update.ini not found") << 200 << 404 << true;
+    QTest::newRow("ver.ini not found") << 404 << 200 << false << 0;
+    QTest::newRow("ver.ini server error") << 500 << 200 << false << 0;
+    QTest::newRow("ver.ini redirect page") << 302 << 200 << false << 0;
+    QTest::newRow("update.ini not found") << 200 << 404 << true << 0;
+    // Refused whole, never read into memory or parsed in part.
+    QTest::newRow("ver.ini oversized") << 200 << 200 << false << 100000;
 }
 
 void TestVersionCheck::broken_chain_never_starts_updater()
@@ -99,10 +102,12 @@ void TestVersionCheck::broken_chain_never_starts_updater()
     QFETCH(int, verStatus);
     QFETCH(int, updateStatus);
     QFETCH(bool, updateIniRequested);
+    QFETCH(int, verPadding);
     UpdateTestBed::writeFile("ver.ini", "{\"ver\":99}");
     TestHttpServer::Route ver;
     ver.status = verStatus;
     ver.body = verStatus == 200 ? QByteArray("{\"ver\":21}") : QByteArray("{\"ver\":99}");
+    ver.body.insert(1, "\"pad\":\"" + QByteArray(verPadding, 'x') + "\",");
     m_server->setRoute("/Veloka/ver.ini", ver);
     TestHttpServer::Route list;
     list.status = updateStatus;
@@ -119,7 +124,7 @@ void TestVersionCheck::broken_chain_never_starts_updater()
 
     QCOMPARE(available.count(), 0);
     QCOMPARE(m_server->requestCount("/Veloka/update.ini"), updateIniRequested ? 1 : 0);
-    if (verStatus != 200)
+    if (verStatus != 200 || verPadding > 0)
         QCOMPARE(UpdateTestBed::fileContent("ver.ini"), QByteArray("{\"ver\":99}"));
 }
 
