@@ -6,6 +6,7 @@
 #include "ProgramLauncher.h"
 #include "ServerConnection.h"
 #include "StationConfig.h"
+#include "StationLanguage.h"
 #include "VersionCheck.h"
 #include "ui_LoginWin.h"
 
@@ -15,11 +16,6 @@
 #include <QDebug>
 #include <QLineEdit>
 #include <QTranslator>
-
-namespace {
-const QString kEnglishFile = QStringLiteral(":/Language/english.qm");
-const QString kChineseFile = QStringLiteral(":/Language/chinese.qm");
-} // namespace
 
 LoginWin::LoginWin(QTranslator* translator, QWidget* parent)
     : hintdialog(parent)
@@ -161,8 +157,8 @@ void LoginWin::switchLanguage(Language language)
 {
     if (m_translator) {
         QCoreApplication::removeTranslator(m_translator);
-        if (!m_translator->load(language == English ? kEnglishFile : kChineseFile))
-            qDebug() << "cannot load translation" << (language == English ? kEnglishFile : kChineseFile);
+        if (!m_translator->load(translationFile(language)))
+            qDebug() << "cannot load translation" << translationFile(language);
         QCoreApplication::installTranslator(m_translator);
     }
     retranslate();

@@ -1,6 +1,7 @@
 #include "DownLoadManager.h"
 #include "MessageBox.h"
 #include "ProgramLauncher.h"
+#include "StationLanguage.h"
 #include "UpdateTestBed.h"
 #include "UpdateText.h"
 #include "Updater.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -50,6 +52,8 @@ private slots:
     void transfer_error_keeps_window_open_with_reason();
     void list_naming_station_data_refused_before_download_data();
     void list_naming_station_data_refused_before_download();
+    void texts_follow_station_language_data();
+    void texts_follow_station_language();
 
 private:
     QScopedPointer<UpdateTestBed> m_bed;
@@ -251,6 +255,34 @@ void TestUpdater::list_naming_station_data_refused_before_download()
     QCOMPARE(UpdateTestBed::fileContent("database.db"), QByteArray("ledger"));
     QVERIFY(ProgramLauncher::requests().isEmpty());
     QVERIFY(window.isVisible());
+}
+
+void TestUpdater::texts_follow_station_language_data()
+{
+    QTest::addColumn<QByteArray>("config");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("English") << QByteArray("{\"language\":1}") << "Downloader"
+                             << "No download task";
+    QTest::newRow("Chinese") << QByteArray("{\"language\":0}") << "下载器"
+                             << "无下载任务";
+    QTest::newRow("no configuration") << QByteArray() << "下载器"
+                                      << "无下载任务";
+}
+
+void TestUpdater::texts_follow_station_language()
+{
+    QFETCH(QByteArray, config);
+    QFETCH(QString, title);
+    QFETCH(QString, status);
+    if (!config.isEmpty())
+        UpdateTestBed::writeFile("config.ini", config);
+    QTranslator translator;
+    QVERIFY(installStationLanguage(translator));
+    Updater window;
+    QCoreApplication::removeTranslator(&translator);
+    QCOMPARE(window.windowTitle(), title);
+    QCOMPARE(labelText(window, "labelStatus"), status);
 }
 
 QTEST_MAIN(TestUpdater)
