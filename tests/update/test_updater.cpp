@@ -264,8 +264,6 @@ void TestUpdater::texts_follow_station_language_data()
     QTest::addColumn<QString>("status");
     QTest::newRow("English") << QByteArray("{\"language\":1}") << "Downloader"
                              << "No download task";
-    QTest::newRow("Chinese") << QByteArray("{\"language\":0}") << "下载器"
-                             << "无下载任务";
     QTest::newRow("no configuration") << QByteArray() << "下载器"
                                       << "无下载任务";
 }

@@ -1,8 +1,6 @@
 #include "UpdateText.h"
 #include "VersionCheck.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
 
@@ -17,8 +15,6 @@ private slots:
     void durations_leave_out_zero_parts();
     void remaining_time_without_speed_is_zero();
     void update_list_skips_blank_lines();
-    void list_files_over_the_cap_refused_whole_data();
-    void list_files_over_the_cap_refused_whole();
     void unsafe_file_names_refused_data();
     void unsafe_file_names_refused();
     void only_numeric_newer_version_counts_data();
@@ -88,31 +84,6 @@ void TestUpdateText::update_list_skips_blank_lines()
     QCOMPARE(UpdateText::parseUpdateList(text),
         QStringList({ "http://h/Veloka/Veloka.exe", "http://h/Veloka/a.dll", "http://h/Veloka/b.dll" }));
     QVERIFY(UpdateText::parseUpdateList(QStringLiteral("\n\n")).isEmpty());
-}
-
-void TestUpdateText::list_files_over_the_cap_refused_whole_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("result");
-    QTest::newRow("missing") << -1 << int(UpdateText::ReadResult::Missing);
-    QTest::newRow("at the cap") << int(UpdateText::MaxListFileSize) << int(UpdateText::ReadResult::Read);
-    QTest::newRow("one byte over") << int(UpdateText::MaxListFileSize + 1)
-                                   << int(UpdateText::ReadResult::TooLarge);
-}
-
-void TestUpdateText::list_files_over_the_cap_refused_whole()
-{
-    QFETCH(int, size);
-    QFETCH(int, result);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("update.ini");
-    QFile file(path);
-    if (size >= 0)
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(size, 'a')) == size);
-    file.close();
-    QByteArray content("stale");
-    QCOMPARE(int(UpdateText::readListFile(path, content)), result);
-    QCOMPARE(content.size(), result == int(UpdateText::ReadResult::Read) ? size : 0);
 }
 
 void TestUpdateText::unsafe_file_names_refused_data()
