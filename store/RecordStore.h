@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Database.h"
+
 #include <QString>
 
 // Rows of the three history tables. Money columns of record and backcard hold
@@ -47,3 +49,8 @@ struct DevChRow
     QString date;
 };
 bool insertDevChRow(const DevChRow& row);
+
+// Whether a row with every column equal to this one is stored already.
+LookupStatus findRechargeRow(const RechargeRow& row);
+LookupStatus findReturnRow(const ReturnRow& row);
+LookupStatus findDevChRow(const DevChRow& row);

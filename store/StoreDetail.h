@@ -1,10 +1,15 @@
 #pragma once
 
 #include "Database.h"
+#include "LedgerLock.h"
 
+#include <QDebug>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+#include <initializer_list>
 
 // Text columns get empty text, never NULL, even from a null QString (an
 // untouched line edit), so searches and comparisons see "".
@@ -38,6 +43,36 @@ void bindHolderColumns(QSqlQuery& query, const Row& row)
     query.bindValue(QStringLiteral(":manager"), sqlText(row.manager));
     query.bindValue(QStringLiteral(":sn"), sqlText(row.sn));
     query.bindValue(QStringLiteral(":note"), sqlText(row.note));
+}
+
+// Runs a write statement and logs its outcome with the station's debug lines
+// ("inserted!"/"insert false" and the like); a failure is kept for the ledger
+// checks, which tell a read-only file from a refused statement.
+inline bool execWrite(QSqlQuery& query, const char* done, const char* failed)
+{
+    const bool ok = query.exec();
+    qDebug() << (ok ? done : failed);
+    if (!ok)
+        noteLedgerWriteError(query.lastError());
+    return ok;
+}
+
+// Whether the table holds a row whose named columns all equal the values
+// bindValues(query) binds to ":column".
+template<typename BindValues>
+LookupStatus findRowWithValues(
+    const char* table, std::initializer_list<const char*> columns, BindValues bindValues)
+{
+    QStringList terms;
+    for (const char* column : columns)
+        terms << QStringLiteral("%1 = :%1").arg(QLatin1String(column));
+    QSqlQuery query;
+    query.prepare(QStringLiteral("select id from %1 where %2 limit 1")
+                      .arg(QLatin1String(table), terms.join(QLatin1String(" and "))));
+    bindValues(query);
+    if (!query.exec())
+        return LookupStatus::Failed;
+    return query.next() ? LookupStatus::Found : LookupStatus::NotFound;
 }
 
 // Runs a prepared query for one row: Found with the first row, NotFound, or

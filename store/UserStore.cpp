@@ -50,6 +50,13 @@ UserLookup findUserByCard(quint32 cardnum)
     return lookupFirstRow<UserLookup>(query, userFromQuery);
 }
 
+LookupStatus findOwnerRow(const UserRow& owner)
+{
+    return findRowWithValues("user",
+        { "cardnum", "name", "addr", "phone", "carnum", "date", "manager", "sn", "note" },
+        [&owner](QSqlQuery& query) { bindHolderColumns(query, owner); });
+}
+
 bool insertUser(const UserRow& user)
 {
     QSqlQuery query;
@@ -57,9 +64,7 @@ bool insertUser(const UserRow& user)
                                  "values (:id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:sn,:note)")
                       .arg(userTable()));
     bindHolderColumns(query, user);
-    const bool ok = query.exec();
-    qDebug() << (ok ? "inserted!" : "insert false");
-    return ok;
+    return execWrite(query, "inserted!", "insert false");
 }
 
 bool updateUser(qint64 id, const UserRow& user)
@@ -71,9 +76,7 @@ bool updateUser(qint64 id, const UserRow& user)
                       .arg(userTable()));
     bindHolderColumns(query, user);
     query.bindValue(QStringLiteral(":id"), id);
-    const bool ok = query.exec();
-    qDebug() << (ok ? "modfyed!" : "modfy false");
-    return ok;
+    return execWrite(query, "modfyed!", "modfy false");
 }
 
 OwnerSave saveCardOwner(const UserRow& owner)
@@ -100,5 +103,5 @@ bool setUserBinding(qint64 id, qint64 bindchid, qint64 bindport)
     query.bindValue(QStringLiteral(":bindchid"), bindchid);
     query.bindValue(QStringLiteral(":bindport"), bindport);
     query.bindValue(QStringLiteral(":id"), id);
-    return query.exec();
+    return execWrite(query, "bound!", "bind false");
 }

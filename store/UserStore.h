@@ -30,6 +30,9 @@ struct UserLookup
 };
 
 UserLookup findUserByCard(quint32 cardnum);
+// Whether a user row holds exactly this holder: card number, holder texts,
+// date, operator and reader (the binding is not compared).
+LookupStatus findOwnerRow(const UserRow& owner);
 
 // Issue: a new row ("inserted!"/"insert false"), or the existing one rewritten
 // by id with its binding kept ("modfyed!"/"modfy false").

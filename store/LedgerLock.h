@@ -1,0 +1,28 @@
+#pragma once
+
+class QSqlError;
+
+// Why a ledger write could not start or did not go through.
+enum class LedgerFault {
+    None,
+    Busy, // another connection or process holds the write lock
+    ReadOnly, // the file, its folder or the connection cannot be written
+    Other, // a refused statement: missing table or column, a constraint, a trigger
+};
+
+// The write transaction of one money operation on the default connection.
+// Begun, it holds the right to write until commit or rollback, so the insert
+// made right after it and the commit after the card work do not wait for a
+// lock that another program holds.
+LedgerFault beginLedgerTransaction();
+bool commitLedgerTransaction();
+void rollbackLedgerTransaction();
+
+// How long beginning waits for a write lock held elsewhere. Short: the operator
+// waits for it with the card on the reader.
+inline constexpr int kDefaultLedgerLockWaitMs = 1500;
+void setLedgerLockWait(int ms);
+
+// What the store's last failed write statement ran into.
+void noteLedgerWriteError(const QSqlError& error);
+LedgerFault lastLedgerWriteFault();
