@@ -73,6 +73,30 @@ Check the network and the server settings (server.ini), then restart.</translati
 Main program not existed or destroied.
 Solution: Re-install the program.</translation>
     </message>
+    <message>
+        <source>数据库正被其他程序使用，暂时无法写入记录。</source>
+        <translation>The database is in use by another program and cannot be written now.</translation>
+    </message>
+    <message>
+        <source>数据库文件只读，无法写入记录。</source>
+        <translation>The database file is read-only and cannot be written.</translation>
+    </message>
+    <message>
+        <source>数据库无法写入记录。</source>
+        <translation>The database cannot be written.</translation>
+    </message>
+    <message>
+        <source>数据库表%1无法写入记录（可能缺少列）。</source>
+        <translation>The database table %1 cannot be written (columns may be missing).</translation>
+    </message>
+    <message>
+        <source>本地暂存文件%1无法写入。</source>
+        <translation>The local holding file %1 cannot be written.</translation>
+    </message>
+    <message>
+        <source>可以浏览记录；充值、发卡、退卡、绑卡和发卡器充值将被拒绝，直到可以写入。</source>
+        <translation>Records can be browsed; recharge, issue, return, binding and card issuer top-up are refused until it can be written.</translation>
+    </message>
 </context>
 <context>
     <name>MsgBox</name>
@@ -352,6 +376,26 @@ Solution: Re-install the program.</translation>
 Card issuer balance: %d.%02d $
 Version: %d</translation>
     </message>
+    <message>
+        <source>本地暂存文件无法写入，未充值，卡片未改动</source>
+        <translation>The local holding file cannot be written: nothing was recharged, the card is unchanged</translation>
+    </message>
+    <message>
+        <source>数据库无法写入，未充值，卡片未改动</source>
+        <translation>The database cannot be written: nothing was recharged, the card is unchanged</translation>
+    </message>
+    <message>
+        <source>数据库暂时无法写入，本次充值记录已暂存本地，数据库可写时自动补存</source>
+        <translation>The database cannot be written now: this recharge record is kept locally and will be stored once the database can be written</translation>
+    </message>
+    <message>
+        <source>充值记录保存失败，请另行记下本次充值：卡号%1，充值%2元，充值前%3元，充值后%4元</source>
+        <translation>The recharge record could not be saved. Please note this recharge: card No. %1, amount %2 $, balance before %3 $, after %4 $</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
 </context>
 <context>
     <name>NewCardDialog</name>
@@ -608,6 +652,26 @@ put the card onto the induction zone, and then click "Return card"</translation>
     <message>
         <source>绑定成功</source>
         <translation>Binded.</translation>
+    </message>
+    <message>
+        <source>本地暂存文件无法写入，卡片未改动</source>
+        <translation>The local holding file cannot be written: the card is unchanged</translation>
+    </message>
+    <message>
+        <source>数据库无法写入，卡片未改动</source>
+        <translation>The database cannot be written: the card is unchanged</translation>
+    </message>
+    <message>
+        <source>数据库暂时无法写入，本次记录已暂存本地，数据库可写时自动补存</source>
+        <translation>The database cannot be written now: this record is kept locally and will be stored once the database can be written</translation>
+    </message>
+    <message>
+        <source>发卡记录保存失败，请另行记下：卡号%1，姓名%2</source>
+        <translation>The issue record could not be saved. Please note: card No. %1, name %2</translation>
+    </message>
+    <message>
+        <source>退卡记录保存失败，请另行记下：卡号%1，退卡金额%2元</source>
+        <translation>The return record could not be saved. Please note: card No. %1, refund %2 dollar</translation>
     </message>
 </context>
 <context>
@@ -1436,6 +1500,18 @@ recharging</translation>
         <source>不能备份到数据库所在的文件夹</source>
         <translation>The backup cannot go into the database's own folder</translation>
     </message>
+    <message>
+        <source>本地暂存文件无法写入，未充值，发卡器未改动</source>
+        <translation>The local holding file cannot be written: nothing was loaded, the card issuer is unchanged</translation>
+    </message>
+    <message>
+        <source>数据库无法写入，未充值，发卡器未改动</source>
+        <translation>The database cannot be written: nothing was loaded, the card issuer is unchanged</translation>
+    </message>
+    <message>
+        <source>数据库暂时无法写入，本次充值记录已暂存本地，数据库可写时自动补存</source>
+        <translation>The database cannot be written now: this recharge record is kept locally and will be stored once the database can be written</translation>
+    </message>
 </context>
 <context>
     <name>MainDialog</name>
@@ -1538,6 +1614,10 @@ settings</translation>
     <message>
         <source>关闭</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>待存记录：%1条</source>
+        <translation>Records waiting: %1</translation>
     </message>
 </context>
 <context>

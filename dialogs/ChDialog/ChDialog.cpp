@@ -155,6 +155,11 @@ void ChDialog::on_btn_pay_clicked()
     case RechargeResult::OverLimit:
         showTip(tr("超出限额"), false);
         return;
+    case RechargeResult::LedgerUnavailable:
+        showTip(r.ledger == LedgerSecure::OutboxUnavailable ? tr("本地暂存文件无法写入，未充值，卡片未改动")
+                                                            : tr("数据库无法写入，未充值，卡片未改动"),
+            false);
+        return;
     case RechargeResult::WriteFailed:
         showTip(tr("写卡失败"), false);
         return;
@@ -166,8 +171,14 @@ void ChDialog::on_btn_pay_clicked()
     }
 
     m_ui->label_remain_value->setText(moneyText(r.newBalance));
-    if (!r.recordSaved)
-        showMessage(this, tr("错误提示"), tr("插入数据失败"));
+    if (r.record == LedgerKept::KeptLocally)
+        showMessage(this, tr("提示"), tr("数据库暂时无法写入，本次充值记录已暂存本地，数据库可写时自动补存"));
+    if (r.record == LedgerKept::Lost)
+        showMessage(this, tr("错误提示"),
+            tr("插入数据失败") + QLatin1Char('\n')
+                + tr("充值记录保存失败，请另行记下本次充值：卡号%1，充值%2元，充值前%3元，充值后%4元")
+                      .arg(cardNumber(r.id))
+                      .arg(moneyText(r.amount), moneyText(r.oldBalance), moneyText(r.newBalance)));
     QString text = tr("充值成功:")
         + tr("%1,充值金额=%2元").arg(QStringLiteral("%1").arg(r.id, 8, 16, QLatin1Char(' '))).arg(yuan);
     const bool deducted = r.deduction != RechargeResult::DeductFailed;

@@ -19,11 +19,20 @@ QString outcomeText(const ReaderTopUp::Result& result)
     switch (result.outcome) {
     case ReaderTopUp::Outcome::FileError:
         return QCoreApplication::translate("SysDialog", "选择文件错误");
+    case ReaderTopUp::Outcome::LedgerUnavailable:
+        return result.ledger == LedgerSecure::OutboxUnavailable
+            ? QCoreApplication::translate("SysDialog", "本地暂存文件无法写入，未充值，发卡器未改动")
+            : QCoreApplication::translate("SysDialog", "数据库无法写入，未充值，发卡器未改动");
     case ReaderTopUp::Outcome::ReaderRefused:
         return QCoreApplication::translate("SysDialog", "充值失败,代码:") + QString::number(result.code);
     case ReaderTopUp::Outcome::Done:
         return QCoreApplication::translate("SysDialog", "充值成功,已充值")
             + amountText(result.contents.amount);
+    case ReaderTopUp::Outcome::DoneKeptLocally:
+        return QCoreApplication::translate("SysDialog", "充值成功,已充值")
+            + amountText(result.contents.amount) + QLatin1Char('\n')
+            + QCoreApplication::translate(
+                "SysDialog", "数据库暂时无法写入，本次充值记录已暂存本地，数据库可写时自动补存");
     case ReaderTopUp::Outcome::DoneNotRecorded:
         // The reader holds the money now; without a row nobody could account for it.
         return QCoreApplication::translate("SysDialog", "充值成功,已充值")

@@ -56,6 +56,18 @@ void NewCardDialog::showNewTip(const QString& text, bool success)
     m_ui->label_new_tips->setText(text);
 }
 
+QString NewCardDialog::ledgerRefusal(LedgerSecure secure) const
+{
+    return secure == LedgerSecure::OutboxUnavailable ? tr("本地暂存文件无法写入，卡片未改动")
+                                                     : tr("数据库无法写入，卡片未改动");
+}
+
+void NewCardDialog::showKeptLocally(LedgerKept record)
+{
+    if (record == LedgerKept::KeptLocally)
+        showMessage(this, tr("提示"), tr("数据库暂时无法写入，本次记录已暂存本地，数据库可写时自动补存"));
+}
+
 void NewCardDialog::showIssue(const IssueResult& result)
 {
     switch (result.outcome) {
@@ -71,11 +83,20 @@ void NewCardDialog::showIssue(const IssueResult& result)
     case IssueResult::Failed:
         showNewTip(tr("发卡失败:") + cardIdText(result.id), false);
         return;
+    case IssueResult::LedgerUnavailable:
+        showNewTip(tr("发卡失败:") + cardIdText(result.id) + QLatin1Char('\n') + ledgerRefusal(result.ledger),
+            false);
+        return;
     case IssueResult::Issued:
         break;
     }
-    if (!result.ownerSaved())
-        showMessage(this, tr("错误提示"), tr("插入数据失败"));
+    if (result.record == LedgerKept::Lost)
+        showMessage(this, tr("错误提示"),
+            tr("插入数据失败") + QLatin1Char('\n')
+                + tr("发卡记录保存失败，请另行记下：卡号%1，姓名%2")
+                      .arg(cardNumber(result.id))
+                      .arg(owner().name));
+    showKeptLocally(result.record);
     showNewTip(tr("发卡成功:") + cardIdText(result.id), true);
 }
 
@@ -132,13 +153,19 @@ void NewCardDialog::on_btn_exit_card_clicked()
     case ReturnResult::BalanceInvalid:
         showMessage(this, error, tr("余额无效卡"));
         return;
+    case ReturnResult::LedgerUnavailable:
+        showMessage(this, error, tr("退卡失败") + QLatin1Char('\n') + ledgerRefusal(r.ledger));
+        return;
     case ReturnResult::Returned:
         break;
     }
 
-    if (!r.recordSaved)
-        showMessage(this, error, tr("插入数据失败"));
     const QString money = moneyText(r.amount);
+    if (r.record == LedgerKept::Lost)
+        showMessage(this, error,
+            tr("插入数据失败") + QLatin1Char('\n')
+                + tr("退卡记录保存失败，请另行记下：卡号%1，退卡金额%2元").arg(cardNumber(r.id)).arg(money));
+    showKeptLocally(r.record);
     const int point = money.indexOf(QLatin1Char('.'));
     QString text = tr("退卡成功,应退金额:%1.%2元").arg(money.left(point), money.mid(point + 1));
     bool complete = true;
@@ -177,6 +204,9 @@ void NewCardDialog::on_btn_bind_clicked()
     case BindResult::StoreFailed:
         text = tr("插入数据失败");
         break;
+    case BindResult::LedgerUnavailable:
+        text = ledgerRefusal(r.ledger);
+        break;
     case BindResult::Unbound:
         text = tr("解绑成功");
         break;
@@ -185,6 +215,8 @@ void NewCardDialog::on_btn_bind_clicked()
         break;
     }
     showMessage(this, tr("提示"), text);
+    if (r.outcome == BindResult::Bound || r.outcome == BindResult::Unbound)
+        showKeptLocally(r.record);
 }
 
 void NewCardDialog::on_check_multi_new_card_toggled(bool checked)

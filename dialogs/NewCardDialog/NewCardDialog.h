@@ -44,6 +44,10 @@ private slots:
 private:
     CardOwner owner() const;
     void showIssue(const IssueResult& result);
+    // Why an operation was refused before its card was touched.
+    QString ledgerRefusal(LedgerSecure secure) const;
+    // Tells the operator a row waits in the outbox.
+    void showKeptLocally(LedgerKept record);
     void showNewTip(const QString& text, bool success);
 
     const QScopedPointer<Ui::NewCardDialog> m_ui;

@@ -5,6 +5,7 @@
 #include "CardReader.h"
 #include "CardReturn.h"
 #include "ChargeFile.h"
+#include "Database.h"
 #include "PanelModel.h"
 #include "SettingCardMaker.h"
 #include "StationConfig.h"
@@ -57,9 +58,11 @@ class TestPanelModel : public QObject
 private slots:
     void initTestCase()
     {
-        // The workflows write config.ini and preset files where they run.
+        // The workflows write config.ini and preset files where they run, and
+        // secure their rows in a ledger before they touch a card.
         QVERIFY(m_dir.isValid());
         QVERIFY(QDir::setCurrent(m_dir.path()));
+        QVERIFY(openDatabase(m_dir.filePath(QStringLiteral("database.db"))) && createTables());
     }
     void init();
 

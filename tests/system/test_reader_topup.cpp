@@ -21,7 +21,7 @@ private slots:
     void unplugged_reader_gives_the_transfer_code_and_no_row();
     void top_up_whose_answer_was_lost_is_recorded();
     void replayed_file_is_refused_and_records_nothing();
-    void accepted_top_up_whose_row_fails_is_reported();
+    void top_up_whose_row_is_refused_leaves_the_reader_untouched();
 
 private:
     QString writeFile(const QByteArray& bytes);
@@ -140,15 +140,16 @@ void TestReaderTopUp::replayed_file_is_refused_and_records_nothing()
     QCOMPARE(devchRows(), 1);
 }
 
-void TestReaderTopUp::accepted_top_up_whose_row_fails_is_reported()
+void TestReaderTopUp::top_up_whose_row_is_refused_leaves_the_reader_untouched()
 {
     QVERIFY(QSqlQuery().exec("alter table devch rename to devch_away"));
     const QString path = writeFile(VirtualReader::makeChargeFile(700, 4321, 4));
     const ReaderTopUp::Result result = ReaderTopUp(&m_reader, m_session).run(path);
     QVERIFY(QSqlQuery().exec("alter table devch_away rename to devch"));
-    QCOMPARE(int(result.outcome), int(ReaderTopUp::Outcome::DoneNotRecorded));
-    QCOMPARE(VirtualReader::balance(), 700u);
+    QCOMPARE(int(result.outcome), int(ReaderTopUp::Outcome::LedgerUnavailable));
+    QCOMPARE(VirtualReader::balance(), 0u);
     QCOMPARE(devchRows(), 0);
+    QCOMPARE(int(ReaderTopUp(&m_reader, m_session).run(path).outcome), int(ReaderTopUp::Outcome::Done));
 }
 
 QTEST_GUILESS_MAIN(TestReaderTopUp)

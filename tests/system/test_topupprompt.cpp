@@ -82,6 +82,11 @@ void TestTopUpPrompt::outcome_texts_data()
     QTest::newRow("unplugged") << int(O::ReaderRefused) << 255 << "充值失败,代码:255";
     QTest::newRow("transfer") << int(O::ReaderRefused) << -1 << "充值失败,代码:-1";
     QTest::newRow("done") << int(O::Done) << 0 << "充值成功,已充值100.05元";
+    QTest::newRow("ledger refused") << int(O::LedgerUnavailable) << 0
+                                    << "数据库无法写入，未充值，发卡器未改动";
+    QTest::newRow("done, row kept locally")
+        << int(O::DoneKeptLocally) << 0
+        << "充值成功,已充值100.05元\n数据库暂时无法写入，本次充值记录已暂存本地，数据库可写时自动补存";
     QTest::newRow("done without row")
         << int(O::DoneNotRecorded) << 0 << "充值成功,已充值100.05元\n但充值记录保存失败，请另行记下本次充值";
 }

@@ -5,6 +5,7 @@
 #include "CardCrypto.h"
 #include "CardImage.h"
 #include "Database.h"
+#include "Outbox.h"
 #include "UserCardStation.h"
 #include "UserStore.h"
 #include "VirtualReader.h"
@@ -113,11 +114,12 @@ inline QVector<QSqlRecord> rows(const QString& table, quint32 id)
     return out;
 }
 
-// One temporary database per test program; every table emptied per test.
+// One temporary database and outbox per test program; every table emptied per test.
 inline void openDatabase(QTemporaryDir& dir)
 {
     ::openDatabase(dir.filePath(QStringLiteral("database.db")));
     createTables();
+    Outbox::setStationPath(dir.filePath(Outbox::kFileName));
 }
 
 inline void clearTables()

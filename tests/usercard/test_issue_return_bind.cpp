@@ -240,7 +240,7 @@ void TestIssueReturnBind::return_refunds_the_whole_balance()
     QCOMPARE(r.outcome, ReturnResult::Returned);
     QCOMPARE(moneyText(r.amount), pay);
     QCOMPARE(r.refund, ReturnResult::NoRefund);
-    QVERIFY(r.recordSaved && r.holderFound && r.wiped);
+    QVERIFY(r.record == LedgerKept::Stored && r.holderFound && r.wiped);
     QVERIFY(sectorKeyA(id, UserSector) == BuiltinKeys::SpareCard);
     QCOMPARE(userBlocks(id), QByteArray(48, '\0'));
     const QVector<QSqlRecord> back = rows("backcard", id);

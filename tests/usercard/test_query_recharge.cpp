@@ -235,7 +235,7 @@ void TestQueryRecharge::recharge_row_carries_holder_and_money_texts()
     QVERIFY(insertUser(holder(known, QStringLiteral("Han Meimei"))));
     for (quint32 id : { known, unknown }) {
         VirtualReader::placeCard(id);
-        QCOMPARE(CardRecharge(station(&m_reader)).recharge(id, 2).recordSaved, true);
+        QCOMPARE(CardRecharge(station(&m_reader)).recharge(id, 2).record, LedgerKept::Stored);
     }
 
     const QSqlRecord k = rows("record", known).value(0);

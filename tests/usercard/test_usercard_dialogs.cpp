@@ -1,4 +1,5 @@
 #include "ChDialog.h"
+#include "LedgerFaults.h"
 #include "MessageBox.h"
 #include "NewCardDialog.h"
 #include "UserCardFixture.h"
@@ -63,6 +64,8 @@ private slots:
     void return_messages_show_the_refund_data();
     void return_messages_show_the_refund();
     void bind_messages();
+    void ledger_outcomes_are_told_to_the_operator_data();
+    void ledger_outcomes_are_told_to_the_operator();
 
     void close_button_emits_w_close_and_deletes_the_window();
     void windows_fit_their_texts_in_both_languages_data();
@@ -92,6 +95,7 @@ void TestUserCardDialogs::initTestCase()
     VirtualReader::useTemporaryState();
     Fixture::openDatabase(m_dir);
     MessageBox::setTestMode(true);
+    setLedgerLockWait(50);
 }
 
 void TestUserCardDialogs::init()
@@ -312,6 +316,65 @@ void TestUserCardDialogs::bind_messages()
     click(dialog.data(), "btn_bind");
     QCOMPARE(MessageBox::last().text, QStringLiteral("绑定成功"));
     QCOMPARE(rows("user", id).value(0).value("bindport").toInt(), 16);
+}
+
+void TestUserCardDialogs::ledger_outcomes_are_told_to_the_operator_data()
+{
+    using Other = LedgerFaults::OtherProgram;
+    QTest::addColumn<bool>("recharge"); // else a return
+    QTest::addColumn<int>("lock");
+    QTest::addColumn<bool>("outboxFull");
+    QTest::addColumn<QString>("told"); // the refusal tip, or the first message
+    QTest::newRow("recharge refused")
+        << true << int(Other::WriteLock) << false << "数据库无法写入，未充值，卡片未改动";
+    QTest::newRow("recharge kept locally")
+        << true << int(Other::ReadLock) << false
+        << "数据库暂时无法写入，本次充值记录已暂存本地，数据库可写时自动补存";
+    QTest::newRow("recharge lost")
+        << true << int(Other::ReadLock) << true
+        << "插入数据失败\n充值记录保存失败，请另行记下本次充值：卡号%1，充值5.00元，"
+           "充值前10.05元，充值后15.05元";
+    QTest::newRow("return refused") << false << int(Other::WriteLock) << false
+                                    << "退卡失败\n数据库无法写入，卡片未改动";
+    QTest::newRow("return lost") << false << int(Other::ReadLock) << true
+                                 << "插入数据失败\n退卡记录保存失败，请另行记下：卡号%1，退卡金额10.05元";
+}
+
+void TestUserCardDialogs::ledger_outcomes_are_told_to_the_operator()
+{
+    QFETCH(bool, recharge);
+    QFETCH(int, lock);
+    QFETCH(bool, outboxFull);
+    QFETCH(QString, told);
+    const quint32 id = issuedCard(1005);
+    told = told.replace(QLatin1String("%1"), QString::number(cardNumber(id)));
+    VirtualReader::placeCard(id);
+    QScopedPointer<ChDialog> ch(open<ChDialog>());
+    QScopedPointer<NewCardDialog> nc(open<NewCardDialog>());
+    if (recharge)
+        click(ch.data(), "btn_read");
+
+    LedgerFaults::OtherProgram other;
+    QVERIFY(other.hold(LedgerFaults::OtherProgram::Lock(lock)));
+    if (outboxFull)
+        Outbox::setStationPath(QStringLiteral("/dev/full"));
+    if (recharge) {
+        child<QSpinBox>(ch.data(), "spin_pay_money")->setValue(5);
+        click(ch.data(), "btn_pay");
+    } else {
+        click(nc.data(), "btn_exit_card");
+    }
+    other.release();
+    Outbox::setStationPath(m_dir.filePath(Outbox::kFileName));
+
+    if (lock == LedgerFaults::OtherProgram::WriteLock && recharge) {
+        QCOMPARE(text(ch.data(), "label_ch_tips"), told);
+        QVERIFY(child(ch.data(), "group_pay")->isEnabled());
+        QVERIFY(MessageBox::shown().isEmpty());
+    } else {
+        QVERIFY(!MessageBox::shown().isEmpty());
+        QCOMPARE(MessageBox::shown().first().text, told);
+    }
 }
 
 void TestUserCardDialogs::close_button_emits_w_close_and_deletes_the_window()

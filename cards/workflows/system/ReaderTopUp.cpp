@@ -2,7 +2,6 @@
 
 #include "CardReader.h"
 #include "Database.h"
-#include "RecordStore.h"
 
 #include <QDebug>
 #include <QFile>
@@ -38,6 +37,19 @@ ReaderTopUp::Result ReaderTopUp::run(const QString& path, const QDateTime& now)
     if (!ChargeFile::parse(bytes, result.contents))
         return result;
 
+    DevChRow row;
+    row.money = result.contents.amount;
+    row.sn = result.contents.serial;
+    row.ver = result.contents.version;
+    row.manager = m_session.managerName;
+    row.date = now.toString(kRecordTimeFormat);
+    LedgerWrite ledger;
+    result.ledger = ledger.secure(LedgerEntry::make(row));
+    if (result.ledger != LedgerSecure::Secured) {
+        result.outcome = Outcome::LedgerUnavailable;
+        return result;
+    }
+
     m_reader->sendPreamble();
     ReaderRemain before;
     const bool knowBefore = m_reader->readDevRemain(before) == ReaderResult::Ok;
@@ -49,12 +61,16 @@ ReaderTopUp::Result ReaderTopUp::run(const QString& path, const QDateTime& now)
     }
     result.code = ReaderResult::Ok;
 
-    DevChRow row;
-    row.money = result.contents.amount;
-    row.sn = result.contents.serial;
-    row.ver = result.contents.version;
-    row.manager = m_session.managerName;
-    row.date = now.toString(kRecordTimeFormat);
-    result.outcome = insertDevChRow(row) ? Outcome::Done : Outcome::DoneNotRecorded;
+    switch (ledger.keep()) {
+    case LedgerKept::Stored:
+        result.outcome = Outcome::Done;
+        break;
+    case LedgerKept::KeptLocally:
+        result.outcome = Outcome::DoneKeptLocally;
+        break;
+    case LedgerKept::Lost:
+        result.outcome = Outcome::DoneNotRecorded;
+        break;
+    }
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChargeFile.h"
+#include "LedgerWrite.h"
 #include "LoginSession.h"
 
 #include <QDateTime>
@@ -9,7 +10,8 @@
 class CardReader;
 struct ReaderRemain;
 
-// Loads a charge file into the reader's own balance and records it in devch.
+// Loads a charge file into the reader's own balance and records it in devch;
+// the row is secured before the reader gets the file.
 // The reader validates the file (serial, replay); the station only reads the
 // amount, serial and version to show and record them.
 class ReaderTopUp
@@ -17,16 +19,20 @@ class ReaderTopUp
 public:
     enum class Outcome {
         FileError, // no file, unreadable, or not exactly 32 bytes; the reader was not contacted
+        LedgerUnavailable, // the devch row could not be secured (ledger says why); the reader was not
+                           // contacted
         ReaderRefused, // writeDevRemain returned code and the reader balance did not
                        // grow by the amount; nothing recorded
         Done, // accepted and recorded
-        DoneNotRecorded // accepted by the reader, but the devch row could not be written
+        DoneKeptLocally, // accepted; the devch row waits in the outbox
+        DoneNotRecorded // accepted by the reader, but neither the ledger nor the outbox took the row
     };
     struct Result
     {
         Outcome outcome = Outcome::FileError;
         int code = 0;
         ChargeFile::Contents contents;
+        LedgerSecure ledger = LedgerSecure::Secured;
     };
 
     ReaderTopUp(CardReader* reader, const LoginSession& session);

@@ -32,6 +32,23 @@ BindResult CardBind::bind(quint32 post, quint8 port)
 
     result.post = post;
     result.port = post == 0 ? 0 : port;
+
+    // A registered card's binding is secured in the ledger before the block is
+    // written; an unregistered card is bound on the card alone.
+    const UserLookup holder = findUserByCard(cardNumber(result.id));
+    LedgerWrite ledger;
+    if (holder.status == LookupStatus::Failed) {
+        result.ledger = LedgerSecure::DatabaseUnavailable;
+    } else if (holder.found()) {
+        const BindingRow binding { cardNumber(result.id), result.post, result.port };
+        result.ledger = ledger.secure(LedgerEntry::make(binding),
+            [&] { return setUserBinding(holder.row.id, binding.bindchid, binding.bindport); });
+    }
+    if (result.ledger != LedgerSecure::Secured) {
+        result.outcome = BindResult::LedgerUnavailable;
+        return result;
+    }
+
     quint32 id = 0;
     const QByteArray bindBlock = makeBindBlock(post, result.port);
     result.code = reader.writeBlocks(m_station.block(0), 1, key, id, bindBlock);
@@ -46,12 +63,12 @@ BindResult CardBind::bind(quint32 post, quint8 port)
         return result;
     }
 
-    const UserLookup holder = findUserByCard(cardNumber(result.id));
-    if (holder.status == LookupStatus::NotFound) {
+    if (!holder.found()) {
         result.outcome = BindResult::NotRegistered;
         return result;
     }
-    if (!holder.found() || !setUserBinding(holder.row.id, result.post, result.port)) {
+    result.record = ledger.keep();
+    if (result.record == LedgerKept::Lost) {
         result.outcome = BindResult::StoreFailed;
         return result;
     }

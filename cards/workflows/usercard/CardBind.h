@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LedgerWrite.h"
 #include "UserCardStation.h"
 
 // Binding a card to one post and port (post 0 unbinds), on the card and in
@@ -14,7 +15,8 @@ struct BindResult
         ReadFailed, // (code)
         WriteFailed, // the write failed or did not read back (code)
         NotRegistered, // the card is bound but has no user row
-        StoreFailed, // the card is bound but the user row could not be updated
+        StoreFailed, // the card is bound, but neither the ledger nor the outbox took its binding
+        LedgerUnavailable, // the binding could not be secured (ledger says why); the card was not touched
     };
 
     Outcome outcome = ReadFailed;
@@ -22,6 +24,8 @@ struct BindResult
     quint32 id = 0;
     quint32 post = 0;
     quint8 port = 0; // 0 when post is 0
+    LedgerSecure ledger = LedgerSecure::Secured;
+    LedgerKept record = LedgerKept::Lost; // Bound, Unbound: where the binding went
 };
 
 class CardBind

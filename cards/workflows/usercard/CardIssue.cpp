@@ -40,6 +40,19 @@ IssueResult CardIssue::issueCard(quint32 id, const CardOwner& owner)
         result.outcome = IssueResult::BadUserKey;
         return result;
     }
+    // The holder is saved in the ledger's write transaction before the card
+    // is touched, and committed once the card is issued.
+    const UserRow row = ownerRow(id, owner);
+    LedgerWrite ledger;
+    result.ledger = ledger.secure(LedgerEntry::make(row), [&] {
+        result.ownerSave = saveCardOwner(row);
+        return result.ownerSave == OwnerSave::Inserted || result.ownerSave == OwnerSave::Updated;
+    });
+    if (result.ledger != LedgerSecure::Secured) {
+        result.outcome = IssueResult::LedgerUnavailable;
+        return result;
+    }
+
     m_station.reader->sendPreamble();
     const QByteArray image = makeCardImage(0, id, 0);
 
@@ -53,7 +66,7 @@ IssueResult CardIssue::issueCard(quint32 id, const CardOwner& owner)
     }
     result.outcome = IssueResult::Issued;
     result.code = ReaderResult::Ok;
-    result.ownerSave = saveOwner(id, owner);
+    result.record = ledger.keep();
     return result;
 }
 
@@ -97,7 +110,7 @@ bool CardIssue::holdsMoney(const SectorKey& key)
     return check.outcome == CardImageCheck::Accepted && check.image.balance > 0;
 }
 
-OwnerSave CardIssue::saveOwner(quint32 id, const CardOwner& owner)
+UserRow CardIssue::ownerRow(quint32 id, const CardOwner& owner) const
 {
     UserRow row;
     row.cardnum = cardNumber(id);
@@ -109,5 +122,5 @@ OwnerSave CardIssue::saveOwner(quint32 id, const CardOwner& owner)
     row.date = UserCardStation::now();
     row.manager = m_station.session.managerName;
     row.sn = m_station.session.readerSerial;
-    return saveCardOwner(row);
+    return row;
 }

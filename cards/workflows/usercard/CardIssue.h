@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LedgerWrite.h"
 #include "UserCardStation.h"
 #include "UserStore.h"
 
@@ -24,6 +25,7 @@ struct IssueResult
         Failed, // neither the spare-card nor the transport key took the image,
                 // or the key change failed (code), or the card holds money under
                 // a user key equal to one of them
+        LedgerUnavailable, // the holder could not be secured (ledger says why); the card was not touched
     };
     enum Key { NoKey, SpareCardKey, TransportKey };
 
@@ -31,9 +33,9 @@ struct IssueResult
     int code = 0;
     quint32 id = 0;
     Key keyUsed = NoKey; // the key the card carried before the issue
-    OwnerSave ownerSave = OwnerSave::LookupFailed; // meaningful when Issued
-
-    bool ownerSaved() const { return ownerSave == OwnerSave::Inserted || ownerSave == OwnerSave::Updated; }
+    OwnerSave ownerSave = OwnerSave::LookupFailed; // what the holder's save did in the ledger
+    LedgerSecure ledger = LedgerSecure::Secured;
+    LedgerKept record = LedgerKept::Lost; // Issued: where the holder went
 };
 
 class CardIssue
@@ -49,7 +51,7 @@ private:
     bool writeAndRekey(const SectorKey& from, const SectorKey& userKey, const QByteArray& image, quint32 id,
         IssueResult& result);
     bool holdsMoney(const SectorKey& key);
-    OwnerSave saveOwner(quint32 id, const CardOwner& owner);
+    UserRow ownerRow(quint32 id, const CardOwner& owner) const;
 
     UserCardStation m_station;
 };

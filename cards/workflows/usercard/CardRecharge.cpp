@@ -3,7 +3,6 @@
 #include "CardCrypto.h"
 #include "CardImage.h"
 #include "MoneyLogRow.h"
-#include "RecordStore.h"
 
 #include <QDebug>
 
@@ -77,6 +76,16 @@ RechargeResult CardRecharge::recharge(quint32 expectedId, quint32 yuan)
     result.amount = quint32(amount);
     result.newBalance = quint32(newBalance);
 
+    // The row is in the ledger's write transaction before the card changes;
+    // the commit follows the write, so the card never holds money the
+    // ledger does not know of.
+    LedgerWrite ledger;
+    result.ledger = ledger.secure(LedgerEntry::make(recordRow(result)));
+    if (result.ledger != LedgerSecure::Secured) {
+        result.outcome = RechargeResult::LedgerUnavailable;
+        return result;
+    }
+
     const QByteArray image = makeCardImage(result.newBalance, result.id, check.image.reserved);
     result.code = reader.writeSectorVerified(m_station.sector(), key, image);
     if (result.code != ReaderResult::Ok) {
@@ -86,10 +95,10 @@ RechargeResult CardRecharge::recharge(quint32 expectedId, quint32 yuan)
     }
     result.outcome = RechargeResult::Recharged;
     result.code = ReaderResult::Ok;
+    result.record = ledger.keep();
 
     if (share)
         deduct(result);
-    result.recordSaved = saveRecord(result);
     return result;
 }
 
@@ -131,11 +140,11 @@ void CardRecharge::deduct(RechargeResult& result)
     result.deduction = booked ? RechargeResult::Deducted : RechargeResult::DeductFailed;
 }
 
-bool CardRecharge::saveRecord(const RechargeResult& result)
+RechargeRow CardRecharge::recordRow(const RechargeResult& result) const
 {
     RechargeRow row;
     fillMoneyLogRow(row, m_station, result.id, result.amount);
     row.payOld = moneyText(result.oldBalance);
     row.payNew = moneyText(result.newBalance);
-    return insertRechargeRow(row);
+    return row;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LedgerWrite.h"
 #include "UserCardStation.h"
 
 // Topping up a user card, paid from the reader balance in share mode, with a
@@ -7,7 +8,7 @@
 struct RechargeResult
 {
     enum Outcome {
-        Recharged, // the card carries the new balance (see deduction and recordSaved)
+        Recharged, // the card carries the new balance (see deduction and record)
         BadUserKey, // usr_key is not twelve hex digits; nothing was touched
         ReaderBalanceUnread, // share mode: readDevRemain failed (code); nothing was touched
         ReaderBalanceShort, // share mode: the reader cannot cover the amount
@@ -17,6 +18,7 @@ struct RechargeResult
         IdMismatch, // the image belongs to another card
         BalanceInvalid, // the card already holds more than limit_money
         OverLimit, // the new balance would exceed limit_money
+        LedgerUnavailable, // the row could not be secured (ledger says why); nothing was written
         WriteFailed, // the card still holds the old balance
         WriteUncertain, // the write failed and the card could not be read back:
                         // it may hold the old or the new balance
@@ -35,12 +37,14 @@ struct RechargeResult
     quint32 newBalance = 0;
     quint32 readerBalance = 0; // share mode, as read before the recharge
     Deduction deduction = NoDeduction;
-    bool recordSaved = false;
+    LedgerSecure ledger = LedgerSecure::Secured;
+    LedgerKept record = LedgerKept::Lost; // Recharged: where the record row went
 
     // Refusals before the card was touched leave the earlier read usable.
     bool consumesRead() const
     {
-        return outcome != BadUserKey && outcome != ReaderBalanceUnread && outcome != ReaderBalanceShort;
+        return outcome != BadUserKey && outcome != ReaderBalanceUnread && outcome != ReaderBalanceShort
+            && outcome != LedgerUnavailable;
     }
 };
 
@@ -55,7 +59,7 @@ private:
     // After a failed write: which balance the card holds now.
     RechargeResult::Outcome confirmWrite(const SectorKey& key, const RechargeResult& result);
     void deduct(RechargeResult& result);
-    bool saveRecord(const RechargeResult& result);
+    RechargeRow recordRow(const RechargeResult& result) const;
 
     UserCardStation m_station;
 };

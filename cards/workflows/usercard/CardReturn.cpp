@@ -3,7 +3,6 @@
 #include "CardCrypto.h"
 #include "CardImage.h"
 #include "MoneyLogRow.h"
-#include "RecordStore.h"
 
 #include <QDebug>
 
@@ -55,6 +54,18 @@ ReturnResult CardReturn::returnCard()
     }
     result.amount = check.image.balance;
 
+    // Written also when the holder is unknown, with empty holder texts: money
+    // that leaves a card is always on record. It is secured before the key
+    // change and committed once the card is handed back.
+    ReturnRow row;
+    result.holderFound = fillMoneyLogRow(row, m_station, result.id, result.amount);
+    LedgerWrite ledger;
+    result.ledger = ledger.secure(LedgerEntry::make(row));
+    if (result.ledger != LedgerSecure::Secured) {
+        result.outcome = ReturnResult::LedgerUnavailable;
+        return result;
+    }
+
     result.code = reader.changeSectorKey(m_station.sector(), userKey, BuiltinKeys::SpareCard);
     result.outcome = confirmKeyChange(userKey, result.id);
     if (result.outcome != ReturnResult::Returned) {
@@ -63,10 +74,10 @@ ReturnResult CardReturn::returnCard()
         return result;
     }
     result.code = ReaderResult::Ok;
+    result.record = ledger.keep();
 
     if (m_station.readerInfo.isShareMode())
         refund(result);
-    saveRecord(result);
 
     // The wipe is read back: "returned" tells the operator the card is blank.
     const QByteArray zeros(16 * WipedBlocks, '\0');
@@ -134,13 +145,4 @@ void CardReturn::refund(ReturnResult& result)
     const bool booked = knowBefore && reader.readDevRemain(after) == ReaderResult::Ok
         && quint64(before.balance()) + result.amount == after.balance();
     result.refund = booked ? ReturnResult::Refunded : ReturnResult::RefundFailed;
-}
-
-// Written also when the holder is unknown, with empty holder texts: money that
-// leaves a card is always on record.
-void CardReturn::saveRecord(ReturnResult& result)
-{
-    ReturnRow row;
-    result.holderFound = fillMoneyLogRow(row, m_station, result.id, result.amount);
-    result.recordSaved = insertReturnRow(row);
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "LedgerWrite.h"
 #include "UserCardStation.h"
 
-// Taking a card back: the whole balance is refunded (to the reader in share
-// mode), the sector gets the spare-card key, a backcard row is written and the
-// sector's data blocks are wiped. A setting card laid on the reader is handed
+// Taking a card back: a backcard row is secured, the sector gets the spare-card
+// key, the row is committed, the whole balance is refunded (to the reader in
+// share mode) and the sector's data blocks are wiped. A setting card laid on the reader is handed
 // back to the spare-card key instead.
 struct ReturnResult
 {
@@ -19,7 +20,9 @@ struct ReturnResult
         BalanceInvalid,
         KeyChangeFailed, // the card still carries the user key and its money
         KeyChangeUncertain, // the key change failed and the card could not be read
-                            // back: its money may be locked under the spare-card key
+                            // back: its money may be locked under the spare-card key;
+                            // nothing was refunded, so no row is recorded
+        LedgerUnavailable, // the row could not be secured (ledger says why); the card was not changed
     };
     enum Refund {
         NoRefund, // sale mode, or nothing returned
@@ -32,7 +35,8 @@ struct ReturnResult
     quint32 id = 0;
     quint32 amount = 0; // fen, the whole card balance
     Refund refund = NoRefund;
-    bool recordSaved = false;
+    LedgerSecure ledger = LedgerSecure::Secured;
+    LedgerKept record = LedgerKept::Lost; // Returned: where the backcard row went
     bool holderFound = false;
     bool wiped = false; // blocks 0 to 2 read back as zeros
 };
@@ -48,7 +52,6 @@ private:
     // After the key change: does the trailer carry the spare-card key?
     ReturnResult::Outcome confirmKeyChange(const SectorKey& userKey, quint32 id);
     void refund(ReturnResult& result);
-    void saveRecord(ReturnResult& result);
 
     UserCardStation m_station;
 };
