@@ -1,6 +1,7 @@
 #include "LoginWin.h"
 
 #include "Database.h"
+#include "LedgerWrite.h"
 #include "ManStore.h"
 #include "MessageBox.h"
 #include "ProgramLauncher.h"
@@ -85,6 +86,34 @@ void LoginWin::setUpDatabase()
     } else if (startup.seedFailed) {
         showMessage(this, tr("错误提示"), tr("插入数据失败"));
     }
+    if (startup.opened && !m_closedAtStart)
+        reportLedger();
+}
+
+void LoginWin::reportLedger()
+{
+    const LedgerHealth health = checkLedger();
+    QString text;
+    switch (health.status) {
+    case LedgerHealth::Writable:
+        return;
+    case LedgerHealth::Locked:
+        text = tr("数据库正被其他程序使用，暂时无法写入记录。");
+        break;
+    case LedgerHealth::ReadOnly:
+        text = tr("数据库文件只读，无法写入记录。");
+        break;
+    case LedgerHealth::TableRefused:
+        text = health.table.isEmpty() ? tr("数据库无法写入记录。")
+                                      : tr("数据库表%1无法写入记录（可能缺少列）。").arg(health.table);
+        break;
+    case LedgerHealth::OutboxUnwritable:
+        text = tr("本地暂存文件%1无法写入。").arg(Outbox::stationPath());
+        break;
+    }
+    showMessage(this, tr("错误提示"),
+        text + QLatin1Char('\n')
+            + tr("可以浏览记录；充值、发卡、退卡、绑卡和发卡器充值将被拒绝，直到可以写入。"));
 }
 
 void LoginWin::refuse(const QString& text)

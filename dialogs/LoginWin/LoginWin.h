@@ -55,6 +55,8 @@ private:
     void switchLanguage(Language language);
     void retranslate();
     void setUpDatabase();
+    // A ledger that money operations could not write is told now, not at the first sale.
+    void reportLedger();
     void refuse(const QString& text);
 
     const QScopedPointer<Ui::LoginWin> m_ui;

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTranslator>
 #include <QtTest>
 #include <memory>
@@ -34,6 +36,7 @@ private slots:
     void account_list_lists_every_administrator();
     void unopenable_database_reports_and_marks_window_closed();
     void absent_ledger_server_reports_and_marks_window_closed();
+    void ledger_that_cannot_be_written_is_reported_at_start();
     void newer_version_starts_updater_and_closes_window_data();
     void newer_version_starts_updater_and_closes_window();
 
@@ -259,6 +262,25 @@ void TestLoginWin::absent_ledger_server_reports_and_marks_window_closed()
                  QStringLiteral("无法连接数据库服务器 %1:5999/veloka\n").arg(m_dir->path())),
         qPrintable(MessageBox::last().text));
     QVERIFY(!QFile::exists(QStringLiteral("database.db")));
+}
+
+void TestLoginWin::ledger_that_cannot_be_written_is_reported_at_start()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("older"));
+        db.setDatabaseName(QStringLiteral("database.db"));
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(
+            QStringLiteral("create table record (id integer primary key, cardnum INTEGER)")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("older"));
+    auto w = makeWindow();
+    QVERIFY(!w->closedAtStart());
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(MessageBox::last().text,
+        QStringLiteral("数据库表record无法写入记录（可能缺少列）。\n"
+                       "可以浏览记录；充值、发卡、退卡、绑卡和发卡器充值将被拒绝，直到可以写入。"));
 }
 
 void TestLoginWin::newer_version_starts_updater_and_closes_window_data()
