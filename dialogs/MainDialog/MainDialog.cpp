@@ -6,6 +6,7 @@
 #include "ManagerDialog.h"
 #include "MessageBox.h"
 #include "NewCardDialog.h"
+#include "Outbox.h"
 #include "RecordDialog.h"
 #include "SetCardDialog.h"
 #include "SysDialog.h"
@@ -38,6 +39,9 @@ MainDialog::MainDialog(QWidget* parent)
     connect(&m_clockTimer, &QTimer::timeout, this, &MainDialog::timer_exec);
     m_clockTimer.start(ClockPeriodMs);
     showDatabase();
+    connect(&m_outboxTimer, &QTimer::timeout, this, &MainDialog::deliverOutbox);
+    m_outboxTimer.start(OutboxRetryMs);
+    showOutbox();
 }
 
 MainDialog::~MainDialog()
@@ -135,6 +139,22 @@ void MainDialog::mainShow()
 {
     show();
     m_menuIdle = true;
+    showOutbox();
+}
+
+void MainDialog::deliverOutbox()
+{
+    const Outbox outbox;
+    if (m_menuIdle && outbox.count() > 0)
+        outbox.deliver();
+    showOutbox();
+}
+
+void MainDialog::showOutbox()
+{
+    const int waiting = Outbox().count();
+    m_ui->label_outbox->setText(tr("待存记录：%1条").arg(waiting));
+    m_ui->label_outbox->setVisible(waiting > 0);
 }
 
 void MainDialog::childDestroyed(QObject* dialog)

@@ -28,6 +28,8 @@ public:
     static constexpr int ClockPeriodMs = 1000;
     // How often the status bar asks whether the ledger server answers.
     static constexpr int ServerCheckPeriodMs = 15000;
+    // How often rows waiting in the outbox are offered to the ledger again.
+    static constexpr int OutboxRetryMs = 30000;
 
     explicit MainDialog(QWidget* parent = nullptr);
     ~MainDialog() override;
@@ -45,6 +47,11 @@ public:
     bool menuIdle() const { return m_menuIdle; }
     // The working dialog open right now, if any.
     QWidget* openDialog() const { return m_openDialog; }
+
+    // Offers the rows waiting in the outbox to the ledger (while no working
+    // dialog is open; those deliver before each operation) and shows how many
+    // still wait.
+    void deliverOutbox();
 
 public slots:
     void initForm();
@@ -81,11 +88,13 @@ private:
     // The ledger in use (file or server) and whether the server answers.
     void showDatabase();
     void showServerCheck(const ServerCheck& check);
+    void showOutbox();
 
     const QScopedPointer<Ui::MainDialog> m_ui;
     const std::unique_ptr<CardReader> m_reader;
     StationConfig m_config;
     QTimer m_clockTimer;
+    QTimer m_outboxTimer;
     quint32 m_clock = 0;
     LoginSession m_session;
     ReaderInfo m_readerInfo;

@@ -1,6 +1,8 @@
 #include "ChDialog.h"
+#include "Database.h"
 #include "MainDialog.h"
 #include "MessageBox.h"
+#include "Outbox.h"
 #include "ShellTestSupport.h"
 #include "StationConfig.h"
 #include "SysDialog.h"
@@ -10,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QSqlQuery>
 #include <QToolButton>
 #include <QTranslator>
 #include <QtTest>
@@ -36,6 +39,7 @@ private slots:
     void dialog_closed_by_window_system_frees_menu();
     void closing_menu_takes_open_dialog_along();
     void maximise_toggle_flips_geometry_and_can_move();
+    void waiting_outbox_rows_are_counted_and_delivered();
     void menu_texts_fit_their_buttons_data();
     void menu_texts_fit_their_buttons();
     void status_bar_names_the_ledger_and_whether_it_answers();
@@ -268,6 +272,23 @@ void TestMainDialog::maximise_toggle_flips_geometry_and_can_move()
     click(&menu, "btnMenu_Max");
     QCOMPARE(menu.property("canMove").toBool(), true);
     QCOMPARE(menu.size(), QSize(1040, 640));
+}
+
+void TestMainDialog::waiting_outbox_rows_are_counted_and_delivered()
+{
+    QVERIFY(openDatabase() && createTables());
+    DevChRow row;
+    row.money = 500;
+    QVERIFY(Outbox().append(LedgerEntry::make(row)));
+    MainDialog menu;
+    const QLabel* label = child<QLabel>(&menu, "label_outbox");
+    QCOMPARE(label->text(), QStringLiteral("待存记录：1条"));
+    QVERIFY(!label->isHidden());
+    menu.deliverOutbox();
+    QVERIFY(label->isHidden());
+    QSqlQuery query(QStringLiteral("select money from devch"));
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toInt(), 500);
 }
 
 void TestMainDialog::menu_texts_fit_their_buttons_data()
