@@ -1512,6 +1512,10 @@ recharging</translation>
         <source>数据库暂时无法写入，本次充值记录已暂存本地，数据库可写时自动补存</source>
         <translation>The database cannot be written now: this recharge record is kept locally and will be stored once the database can be written</translation>
     </message>
+    <message>
+        <source>充值结果无法确认：发卡器余额读取失败，请读取发卡器信息核对（充值前余额%1，本次充值%2）</source>
+        <translation>The top-up cannot be confirmed: the card issuer balance could not be read. Please read the card issuer information to check (balance before %1, this top-up %2)</translation>
+    </message>
 </context>
 <context>
     <name>MainDialog</name>

@@ -25,6 +25,10 @@ QString outcomeText(const ReaderTopUp::Result& result)
             : QCoreApplication::translate("SysDialog", "数据库无法写入，未充值，发卡器未改动");
     case ReaderTopUp::Outcome::ReaderRefused:
         return QCoreApplication::translate("SysDialog", "充值失败,代码:") + QString::number(result.code);
+    case ReaderTopUp::Outcome::ReaderUncertain:
+        return QCoreApplication::translate("SysDialog",
+            "充值结果无法确认：发卡器余额读取失败，请读取发卡器信息核对（充值前余额%1，本次充值%2）")
+            .arg(amountText(result.readerBefore), amountText(result.contents.amount));
     case ReaderTopUp::Outcome::Done:
         return QCoreApplication::translate("SysDialog", "充值成功,已充值")
             + amountText(result.contents.amount);

@@ -1,5 +1,6 @@
 #include "CardReader.h"
 #include "Database.h"
+#include "Outbox.h"
 #include "ReaderTopUp.h"
 #include "VirtualReader.h"
 
@@ -20,6 +21,8 @@ private slots:
     void accepted_file_fills_the_reader_and_records_its_fields();
     void unplugged_reader_gives_the_transfer_code_and_no_row();
     void top_up_whose_answer_was_lost_is_recorded();
+    void top_up_is_judged_only_against_balances_read_before_and_after_data();
+    void top_up_is_judged_only_against_balances_read_before_and_after();
     void replayed_file_is_refused_and_records_nothing();
     void top_up_whose_row_is_refused_leaves_the_reader_untouched();
 
@@ -36,6 +39,7 @@ void TestReaderTopUp::initTestCase()
 {
     QVERIFY(openDatabase(m_dir.filePath("database.db")));
     QVERIFY(createTables());
+    Outbox::setStationPath(m_dir.filePath(Outbox::kFileName));
     m_session.managerName = "admin";
 }
 
@@ -127,6 +131,38 @@ void TestReaderTopUp::top_up_whose_answer_was_lost_is_recorded()
     QCOMPARE(int(result.outcome), int(ReaderTopUp::Outcome::Done));
     QCOMPARE(VirtualReader::balance(), 550u);
     QCOMPARE(devchRows(), 1);
+}
+
+void TestReaderTopUp::top_up_is_judged_only_against_balances_read_before_and_after_data()
+{
+    QTest::addColumn<bool>("answerLost");
+    QTest::addColumn<int>("unreadFrom"); // the first balance read that fails, three in a row
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<quint32>("balance");
+    QTest::newRow("balance unread before: the file is not sent")
+        << false << 0 << int(ReaderTopUp::Outcome::ReaderRefused) << 0u;
+    QTest::newRow("answer lost, balance unread after")
+        << true << 1 << int(ReaderTopUp::Outcome::ReaderUncertain) << 500u;
+}
+
+void TestReaderTopUp::top_up_is_judged_only_against_balances_read_before_and_after()
+{
+    QFETCH(bool, answerLost);
+    QFETCH(int, unreadFrom);
+    QFETCH(int, outcome);
+    QFETCH(quint32, balance);
+    const QString path = writeFile(VirtualReader::makeChargeFile(500, 4321, 6));
+    if (answerLost)
+        VirtualReader::armNoAnswer(0, SimCommand::WriteDevRemain);
+    VirtualReader::Fault unread;
+    unread.command = SimCommand::ReadDevRemain;
+    unread.afterFrames = unreadFrom;
+    unread.times = 3;
+    VirtualReader::armFault(unread);
+
+    QCOMPARE(int(ReaderTopUp(&m_reader, m_session).run(path).outcome), outcome);
+    QCOMPARE(VirtualReader::balance(), balance);
+    QCOMPARE(devchRows(), 0);
 }
 
 void TestReaderTopUp::replayed_file_is_refused_and_records_nothing()

@@ -2,6 +2,7 @@
 #include "Database.h"
 #include "FileDialog.h"
 #include "MessageBox.h"
+#include "Outbox.h"
 #include "ReaderTopUpPrompt.h"
 #include "VirtualReader.h"
 
@@ -37,6 +38,7 @@ void TestTopUpPrompt::initTestCase()
     FileDialog::setTestMode(true);
     QVERIFY(openDatabase(m_dir.filePath("database.db")));
     QVERIFY(createTables());
+    Outbox::setStationPath(m_dir.filePath(Outbox::kFileName));
 }
 
 void TestTopUpPrompt::init()
@@ -87,6 +89,10 @@ void TestTopUpPrompt::outcome_texts_data()
     QTest::newRow("done, row kept locally")
         << int(O::DoneKeptLocally) << 0
         << "充值成功,已充值100.05元\n数据库暂时无法写入，本次充值记录已暂存本地，数据库可写时自动补存";
+    QTest::newRow("uncertain")
+        << int(O::ReaderUncertain) << -1
+        << "充值结果无法确认：发卡器余额读取失败，请读取发卡器信息核对（充值前余额0.00元，"
+           "本次充值100.05元）";
     QTest::newRow("done without row")
         << int(O::DoneNotRecorded) << 0 << "充值成功,已充值100.05元\n但充值记录保存失败，请另行记下本次充值";
 }

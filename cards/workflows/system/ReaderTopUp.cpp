@@ -14,12 +14,18 @@ ReaderTopUp::ReaderTopUp(CardReader* reader, const LoginSession& session)
 
 // An answer lost after the reader took the file would report a top-up that
 // went through as refused, with no devch row for money the reader now holds:
-// the balance before and after tells.
-bool ReaderTopUp::booked(const ReaderRemain& before, quint32 amount)
+// the balance before and after tells. The balance is asked more than once, as
+// the fault that lost the answer may last a frame or two.
+ReaderTopUp::Outcome ReaderTopUp::judge(const ReaderRemain& before, quint32 amount)
 {
-    ReaderRemain after;
-    return amount > 0 && m_reader->readDevRemain(after) == ReaderResult::Ok
-        && quint64(before.balance()) + amount == after.balance();
+    for (int attempt = 0; attempt < BalanceReadAttempts; ++attempt) {
+        ReaderRemain after;
+        if (m_reader->readDevRemain(after) == ReaderResult::Ok)
+            return amount > 0 && quint64(before.balance()) + amount == after.balance()
+                ? Outcome::Done
+                : Outcome::ReaderRefused;
+    }
+    return Outcome::ReaderUncertain;
 }
 
 ReaderTopUp::Result ReaderTopUp::run(const QString& path, const QDateTime& now)
@@ -51,13 +57,21 @@ ReaderTopUp::Result ReaderTopUp::run(const QString& path, const QDateTime& now)
     }
 
     m_reader->sendPreamble();
+    // Without the balance before, a lost answer could not be judged: the file
+    // is not sent.
     ReaderRemain before;
-    const bool knowBefore = m_reader->readDevRemain(before) == ReaderResult::Ok;
-    qDebug() << "writeDevRemain";
-    result.code = m_reader->writeDevRemain(bytes);
-    if (result.code != 0 && !(knowBefore && booked(before, result.contents.amount))) {
+    result.code = m_reader->readDevRemain(before);
+    if (result.code != ReaderResult::Ok) {
         result.outcome = Outcome::ReaderRefused;
         return result;
+    }
+    result.readerBefore = before.balance();
+    qDebug() << "writeDevRemain";
+    result.code = m_reader->writeDevRemain(bytes);
+    if (result.code != 0) {
+        result.outcome = judge(before, result.contents.amount);
+        if (result.outcome != Outcome::Done)
+            return result;
     }
     result.code = ReaderResult::Ok;
 

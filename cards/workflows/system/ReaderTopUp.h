@@ -21,8 +21,11 @@ public:
         FileError, // no file, unreadable, or not exactly 32 bytes; the reader was not contacted
         LedgerUnavailable, // the devch row could not be secured (ledger says why); the reader was not
                            // contacted
-        ReaderRefused, // writeDevRemain returned code and the reader balance did not
-                       // grow by the amount; nothing recorded
+        ReaderRefused, // the balance before could not be read (code; the file was not
+                       // sent), or writeDevRemain returned code and the reader balance
+                       // did not grow by the amount; nothing recorded
+        ReaderUncertain, // writeDevRemain failed and the balance could not be read back:
+                         // the reader may hold the amount; nothing recorded
         Done, // accepted and recorded
         DoneKeptLocally, // accepted; the devch row waits in the outbox
         DoneNotRecorded // accepted by the reader, but neither the ledger nor the outbox took the row
@@ -33,6 +36,7 @@ public:
         int code = 0;
         ChargeFile::Contents contents;
         LedgerSecure ledger = LedgerSecure::Secured;
+        quint32 readerBefore = 0; // fen, once read
     };
 
     ReaderTopUp(CardReader* reader, const LoginSession& session);
@@ -40,7 +44,9 @@ public:
     Result run(const QString& path, const QDateTime& now = QDateTime::currentDateTime());
 
 private:
-    bool booked(const ReaderRemain& before, quint32 amount);
+    static constexpr int BalanceReadAttempts = 3;
+    // After a failed writeDevRemain: Done, ReaderRefused or ReaderUncertain.
+    Outcome judge(const ReaderRemain& before, quint32 amount);
 
     CardReader* m_reader;
     LoginSession m_session;
