@@ -58,6 +58,18 @@ void LedgerWrite::cancel()
     rollbackLedgerTransaction();
 }
 
+LedgerKept LedgerWrite::record(const LedgerEntry& entry)
+{
+    const Outbox outbox;
+    outbox.deliver();
+    if (beginLedgerTransaction() == LedgerFault::None) {
+        if (writeLedgerEntry(entry) && commitLedgerTransaction())
+            return LedgerKept::Stored;
+        rollbackLedgerTransaction();
+    }
+    return outbox.append(entry) ? LedgerKept::KeptLocally : LedgerKept::Lost;
+}
+
 namespace {
 
 // One row of every kind, written as the operations write them.

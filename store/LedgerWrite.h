@@ -48,6 +48,10 @@ public:
     // The card or the reader kept its old value: the row goes.
     void cancel();
 
+    // The row of a change found to have happened already: into the ledger,
+    // or else the outbox.
+    static LedgerKept record(const LedgerEntry& entry);
+
 private:
     Outbox m_outbox;
     LedgerEntry m_entry;

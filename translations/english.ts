@@ -396,6 +396,10 @@ Version: %d</translation>
         <source>提示</source>
         <translation>Notice</translation>
     </message>
+    <message>
+        <source>上次无法确认的充值已写入卡片：充值%1元，充值后%2元</source>
+        <translation>The earlier unconfirmed recharge did reach the card: amount %1 $, balance after %2 $</translation>
+    </message>
 </context>
 <context>
     <name>NewCardDialog</name>

@@ -2,7 +2,6 @@
 
 #include "CardCrypto.h"
 #include "CardQuery.h"
-#include "CardRecharge.h"
 #include "DialogChrome.h"
 #include "MessageBox.h"
 #include "ReaderStatus.h"
@@ -119,6 +118,32 @@ void ChDialog::on_btn_read_clicked()
         m_ui->label_ch_tips->clear();
     else
         showTip(tr("读取数据库信息失败"), false);
+
+    if (m_uncertain && m_uncertain->id == r.id) {
+        const std::optional<RechargeResult> settled = CardRecharge(m_station).settle(*m_uncertain, r);
+        m_uncertain.reset();
+        if (!settled)
+            return;
+        QString text = tr("上次无法确认的充值已写入卡片：充值%1元，充值后%2元")
+                           .arg(moneyText(settled->amount), moneyText(settled->newBalance));
+        if (settled->deduction == RechargeResult::DeductFailed)
+            text += QLatin1Char('\n') + tr("发卡器扣款失败，金额：%1元").arg(moneyText(settled->amount));
+        showMessage(this, tr("提示"), text);
+        reportRecord(*settled);
+    }
+}
+
+void ChDialog::reportRecord(const RechargeResult& result)
+{
+    if (result.record == LedgerKept::KeptLocally)
+        showMessage(this, tr("提示"), tr("数据库暂时无法写入，本次充值记录已暂存本地，数据库可写时自动补存"));
+    if (result.record == LedgerKept::Lost)
+        showMessage(this, tr("错误提示"),
+            tr("插入数据失败") + QLatin1Char('\n')
+                + tr("充值记录保存失败，请另行记下本次充值：卡号%1，充值%2元，充值前%3元，充值后%4元")
+                      .arg(cardNumber(result.id))
+                      .arg(moneyText(result.amount), moneyText(result.oldBalance),
+                          moneyText(result.newBalance)));
 }
 
 void ChDialog::on_btn_pay_clicked()
@@ -164,6 +189,8 @@ void ChDialog::on_btn_pay_clicked()
         showTip(tr("写卡失败"), false);
         return;
     case RechargeResult::WriteUncertain:
+        // The next read of this card tells whether the money reached it.
+        m_uncertain = r;
         showTip(tr("写卡失败") + QLatin1Char('\n') + tr("卡内余额无法确认，请重新读卡核对"), false);
         return;
     case RechargeResult::Recharged:
@@ -171,14 +198,7 @@ void ChDialog::on_btn_pay_clicked()
     }
 
     m_ui->label_remain_value->setText(moneyText(r.newBalance));
-    if (r.record == LedgerKept::KeptLocally)
-        showMessage(this, tr("提示"), tr("数据库暂时无法写入，本次充值记录已暂存本地，数据库可写时自动补存"));
-    if (r.record == LedgerKept::Lost)
-        showMessage(this, tr("错误提示"),
-            tr("插入数据失败") + QLatin1Char('\n')
-                + tr("充值记录保存失败，请另行记下本次充值：卡号%1，充值%2元，充值前%3元，充值后%4元")
-                      .arg(cardNumber(r.id))
-                      .arg(moneyText(r.amount), moneyText(r.oldBalance), moneyText(r.newBalance)));
+    reportRecord(r);
     QString text = tr("充值成功:")
         + tr("%1,充值金额=%2元").arg(QStringLiteral("%1").arg(r.id, 8, 16, QLatin1Char(' '))).arg(yuan);
     const bool deducted = r.deduction != RechargeResult::DeductFailed;

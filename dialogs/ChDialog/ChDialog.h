@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CardRecharge.h"
 #include "CardWatch.h"
 #include "UserCardStation.h"
 #include "UserStore.h"
@@ -44,11 +45,15 @@ private slots:
 private:
     void showTip(const QString& text, bool success);
     void showHolder(const UserLookup& holder);
+    // Where the row of a recharge that changed the card went, when not simply stored.
+    void reportRecord(const RechargeResult& result);
 
     const QScopedPointer<Ui::ChDialog> m_ui;
     UserCardStation m_station;
     std::optional<CardWatch> m_watch;
     quint32 m_uid = 0;
     bool m_cardRead = false;
+    // The last recharge whose write could not be confirmed, until its card is read again.
+    std::optional<RechargeResult> m_uncertain;
     QTimer m_timer;
 };

@@ -1,5 +1,6 @@
 #include "CardBind.h"
 #include "CardIssue.h"
+#include "CardQuery.h"
 #include "CardRecharge.h"
 #include "CardReturn.h"
 #include "LedgerFaults.h"
@@ -25,6 +26,8 @@ private slots:
     void operations_refuse_untouched_when_their_row_cannot_be_secured();
     void row_whose_commit_fails_after_the_change_waits_in_the_outbox_data();
     void row_whose_commit_fails_after_the_change_waits_in_the_outbox();
+    void uncertain_recharge_is_recorded_once_a_read_shows_it_credited_data();
+    void uncertain_recharge_is_recorded_once_a_read_shows_it_credited();
 
 private:
     struct Run
@@ -200,6 +203,42 @@ void TestMoneyLedger::row_whose_commit_fails_after_the_change_waits_in_the_outbo
 
     QCOMPARE(Outbox().deliver().delivered, full ? 0 : 1);
     QCOMPARE(state(id).rows, before.rows + (full ? 0 : 1));
+}
+
+void TestMoneyLedger::uncertain_recharge_is_recorded_once_a_read_shows_it_credited_data()
+{
+    QTest::addColumn<bool>("credited");
+    QTest::newRow("answers lost after the write went through") << true;
+    QTest::newRow("card taken away before the write") << false;
+}
+
+void TestMoneyLedger::uncertain_recharge_is_recorded_once_a_read_shows_it_credited()
+{
+    QFETCH(bool, credited);
+    const quint32 id = prepare(QStringLiteral("recharge"));
+    VirtualReader::Fault fault;
+    if (credited) {
+        // Balance, preamble and the two block reads pass; every frame after runs unanswered.
+        fault.kind = VirtualReader::Fault::NoAnswer;
+        fault.afterFrames = 4;
+        fault.times = -1;
+    } else {
+        fault.kind = VirtualReader::Fault::RemoveCard;
+        fault.command = SimCommand::WriteBlock;
+    }
+    VirtualReader::armFault(fault);
+    const UserCardStation s = station(&m_reader, true);
+    const RechargeResult uncertain = CardRecharge(s).recharge(id, 5);
+    QCOMPARE(uncertain.outcome, RechargeResult::WriteUncertain);
+    VirtualReader::clearFaults();
+    VirtualReader::placeCard(id);
+    QVERIFY(rows("record", id).isEmpty());
+
+    const std::optional<RechargeResult> settled = CardRecharge(s).settle(uncertain, CardQuery(s).read());
+    QCOMPARE(settled.has_value(), credited);
+    QCOMPARE(cardBalance(id), credited ? 1505 : 1005);
+    QCOMPARE(rows("record", id).size(), credited ? 1 : 0);
+    QCOMPARE(VirtualReader::balance(), credited ? 99500u : 100000u);
 }
 
 QTEST_GUILESS_MAIN(TestMoneyLedger)

@@ -80,7 +80,8 @@ RechargeResult CardRecharge::recharge(quint32 expectedId, quint32 yuan)
     // the commit follows the write, so the card never holds money the
     // ledger does not know of.
     LedgerWrite ledger;
-    result.ledger = ledger.secure(LedgerEntry::make(recordRow(result)));
+    result.entry = LedgerEntry::make(recordRow(result));
+    result.ledger = ledger.secure(result.entry);
     if (result.ledger != LedgerSecure::Secured) {
         result.outcome = RechargeResult::LedgerUnavailable;
         return result;
@@ -99,6 +100,25 @@ RechargeResult CardRecharge::recharge(quint32 expectedId, quint32 yuan)
 
     if (share)
         deduct(result);
+    return result;
+}
+
+std::optional<RechargeResult> CardRecharge::settle(
+    const RechargeResult& uncertain, const CardQueryResult& read)
+{
+    if (uncertain.outcome != RechargeResult::WriteUncertain || read.outcome != CardQueryResult::Read
+        || read.id != uncertain.id || read.balance != uncertain.newBalance)
+        return std::nullopt;
+    RechargeResult result = uncertain;
+    result.outcome = RechargeResult::Recharged;
+    result.code = ReaderResult::Ok;
+    result.record = LedgerWrite::record(result.entry);
+    if (m_station.readerInfo.isShareMode()) {
+        ReaderRemain remain;
+        result.readerBalance
+            = m_station.reader->readDevRemain(remain) == ReaderResult::Ok ? remain.balance() : 0;
+        deduct(result);
+    }
     return result;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "CardQuery.h"
 #include "LedgerWrite.h"
 #include "UserCardStation.h"
+
+#include <optional>
 
 // Topping up a user card, paid from the reader balance in share mode, with a
 // record row.
@@ -21,7 +24,8 @@ struct RechargeResult
         LedgerUnavailable, // the row could not be secured (ledger says why); nothing was written
         WriteFailed, // the card still holds the old balance
         WriteUncertain, // the write failed and the card could not be read back:
-                        // it may hold the old or the new balance
+                        // it may hold the old or the new balance; nothing is recorded
+                        // or deducted until a later read tells (CardRecharge::settle)
     };
     enum Deduction {
         NoDeduction, // sale mode, or no recharge
@@ -39,6 +43,7 @@ struct RechargeResult
     Deduction deduction = NoDeduction;
     LedgerSecure ledger = LedgerSecure::Secured;
     LedgerKept record = LedgerKept::Lost; // Recharged: where the record row went
+    LedgerEntry entry; // the record row, once secured
 
     // Refusals before the card was touched leave the earlier read usable.
     bool consumesRead() const
@@ -54,6 +59,10 @@ public:
     explicit CardRecharge(const UserCardStation& station);
     // Adds yuan whole yuan to the card with id expectedId.
     RechargeResult recharge(quint32 expectedId, quint32 yuan);
+    // A later read of the card an uncertain write left behind: when it shows
+    // the new balance the recharge did happen, and its row (and in share mode
+    // the deduction) is due now. Then the recharge as it turned out.
+    std::optional<RechargeResult> settle(const RechargeResult& uncertain, const CardQueryResult& read);
 
 private:
     // After a failed write: which balance the card holds now.
