@@ -13,12 +13,19 @@ LedgerSecure LedgerWrite::secure(const LedgerEntry& entry)
     return secure(entry, [&entry] { return writeLedgerEntry(entry); });
 }
 
+void LedgerWrite::deliver()
+{
+    m_delivery = m_outbox.deliver();
+}
+
 LedgerSecure LedgerWrite::secure(const LedgerEntry& entry, const std::function<bool()>& write)
 {
     cancel();
     // Rows that waited go first: the ledger is asked in order, and a lock held
     // elsewhere that stopped them would stop this one too.
-    if (m_outbox.deliver().fault == LedgerFault::Busy)
+    if (!m_delivery)
+        deliver();
+    if (m_delivery->fault == LedgerFault::Busy)
         return LedgerSecure::DatabaseUnavailable;
     if (!m_outbox.canAppend())
         return LedgerSecure::OutboxUnavailable;
@@ -40,11 +47,12 @@ LedgerKept LedgerWrite::keep()
     m_open = false;
     if (commitLedgerTransaction())
         return LedgerKept::Stored;
-    // A commit that failed may still have gone through (an error reported
-    // after the data was written); the outbox entry is then found stored at
-    // delivery and dropped.
+    // A commit refused for a lock stored nothing; one that failed otherwise
+    // (an error reported while writing) may have gone through, and delivery
+    // looks for the entry before writing it.
+    const bool uncertain = lastLedgerWriteFault() != LedgerFault::Busy;
     rollbackLedgerTransaction();
-    if (m_outbox.append(m_entry))
+    if (m_outbox.append(m_entry, uncertain))
         return LedgerKept::KeptLocally;
     qDebug() << "ledger row lost:" << m_entry.toJson();
     return LedgerKept::Lost;
@@ -62,12 +70,16 @@ LedgerKept LedgerWrite::record(const LedgerEntry& entry)
 {
     const Outbox outbox;
     outbox.deliver();
+    bool uncertain = false;
     if (beginLedgerTransaction() == LedgerFault::None) {
-        if (writeLedgerEntry(entry) && commitLedgerTransaction())
-            return LedgerKept::Stored;
+        if (writeLedgerEntry(entry)) {
+            if (commitLedgerTransaction())
+                return LedgerKept::Stored;
+            uncertain = lastLedgerWriteFault() != LedgerFault::Busy;
+        }
         rollbackLedgerTransaction();
     }
-    return outbox.append(entry) ? LedgerKept::KeptLocally : LedgerKept::Lost;
+    return outbox.append(entry, uncertain) ? LedgerKept::KeptLocally : LedgerKept::Lost;
 }
 
 namespace {

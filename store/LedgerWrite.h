@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 // Whether a money operation may touch its card or reader.
 enum class LedgerSecure {
@@ -37,8 +38,11 @@ public:
     LedgerWrite(const LedgerWrite&) = delete;
     LedgerWrite& operator=(const LedgerWrite&) = delete;
 
-    // Delivers what waits in the outbox, checks that the outbox can take one
-    // more line, begins the write transaction and writes the entry in it.
+    // Delivers what waits in the outbox, so that rows and look-ups made next
+    // see the ledger complete. Done by secure() when not called before.
+    void deliver();
+    // Checks that the outbox can take one more line, begins the write
+    // transaction and writes the entry in it.
     LedgerSecure secure(const LedgerEntry& entry);
     // The same with a write of the caller's own that stores the entry's row
     // (false: refused).
@@ -54,6 +58,7 @@ public:
 
 private:
     Outbox m_outbox;
+    std::optional<Outbox::Delivery> m_delivery;
     LedgerEntry m_entry;
     bool m_open = false;
 };

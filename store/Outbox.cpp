@@ -5,16 +5,37 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSaveFile>
+#include <QSet>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
 QString g_stationPath = Outbox::kFileName;
+const QString kAttempted = QStringLiteral("attempted");
 
-QList<QByteArray> readLines(const QString& path)
+// One waiting line: an entry, or text that cannot be read (kept as it is).
+struct Line
 {
-    QList<QByteArray> lines;
+    QByteArray text;
+    std::optional<LedgerEntry> entry;
+    bool attempted = false;
+};
+
+QByteArray entryLine(const LedgerEntry& entry)
+{
+    return QJsonDocument(entry.toJson()).toJson(QJsonDocument::Compact) + '\n';
+}
+
+QByteArray attemptLine(const QString& key)
+{
+    return QJsonDocument(QJsonObject { { kAttempted, key } }).toJson(QJsonDocument::Compact) + '\n';
+}
+
+// Entry lines in file order, with the attempts recorded after them folded in.
+QList<Line> readLines(const QString& path)
+{
+    QList<Line> lines;
     // Only a plain file holds entries; a device would read for ever.
     if (!QFileInfo(path).isFile())
         return lines;
@@ -23,10 +44,22 @@ QList<QByteArray> readLines(const QString& path)
         qDebug() << "outbox unreadable:" << path << file.errorString();
         return lines;
     }
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (!line.trimmed().isEmpty())
-            lines << line;
+    QSet<QString> attempted;
+    for (const QByteArray& text : file.readAll().split('\n')) {
+        if (text.trimmed().isEmpty())
+            continue;
+        const QJsonObject object = QJsonDocument::fromJson(text).object();
+        if (object.contains(kAttempted)) {
+            attempted.insert(object.value(kAttempted).toString());
+            continue;
+        }
+        Line line { text, LedgerEntry::fromJson(object), false };
+        if (!line.entry)
+            qDebug() << "outbox line unreadable:" << text;
+        lines << line;
     }
+    for (Line& line : lines)
+        line.attempted = line.entry && attempted.contains(line.entry->key);
     return lines;
 }
 
@@ -51,29 +84,34 @@ void syncFolderOf(const QString& path)
     ::close(fd);
 }
 
-std::optional<LedgerEntry> parse(const QByteArray& line)
+// A device has no end to append at (and Qt warns at the seek there).
+QIODevice::OpenMode appendMode(const QString& path)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(line);
-    if (!document.isObject())
-        return std::nullopt;
-    return LedgerEntry::fromJson(document.object());
+    const QFileInfo info(path);
+    return !info.exists() || info.isFile() ? QIODevice::WriteOnly | QIODevice::Append : QIODevice::WriteOnly;
 }
 
-// One entry in a transaction of its own; a crash after its commit leaves it
-// in the file, and the look-up then finds it stored.
-LedgerFault deliverOne(const LedgerEntry& entry)
+// Appends the text, flushed and synced; a part written before a failure is cut off again.
+bool appendSynced(const QString& path, QByteArray text)
 {
-    const LedgerFault begun = beginLedgerTransaction();
-    if (begun != LedgerFault::None)
-        return begun;
-    const LookupStatus held = findLedgerEntry(entry);
-    bool ok = held != LookupStatus::Failed;
-    if (ok && held == LookupStatus::NotFound)
-        ok = writeLedgerEntry(entry);
-    if (ok && commitLedgerTransaction())
-        return LedgerFault::None;
-    rollbackLedgerTransaction();
-    return LedgerFault::Other;
+    // A line cut short by a crash must not swallow this one.
+    if (endsInsideLine(path))
+        text.prepend('\n');
+    QFile file(path);
+    if (!file.open(appendMode(path))) {
+        qDebug() << "outbox:" << file.errorString();
+        return false;
+    }
+    const qint64 size = file.size();
+    if (file.write(text) == text.size() && file.flush() && ::fsync(file.handle()) == 0) {
+        file.close();
+        syncFolderOf(path);
+        return true;
+    }
+    qDebug() << "outbox:" << file.errorString();
+    if (QFileInfo(path).isFile())
+        file.resize(size);
+    return false;
 }
 
 } // namespace
@@ -96,32 +134,12 @@ Outbox::Outbox(const QString& path)
 bool Outbox::canAppend() const
 {
     QFile file(m_path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Append);
+    return file.open(appendMode(m_path));
 }
 
-bool Outbox::append(const LedgerEntry& entry) const
+bool Outbox::append(const LedgerEntry& entry, bool attempted) const
 {
-    QByteArray line = QJsonDocument(entry.toJson()).toJson(QJsonDocument::Compact) + '\n';
-    // A line cut short by a crash must not swallow this one.
-    if (endsInsideLine(m_path))
-        line.prepend('\n');
-    QFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        qDebug() << "outbox:" << file.errorString();
-        return false;
-    }
-    const qint64 size = file.size();
-    if (file.write(line) == line.size() && file.flush() && ::fsync(file.handle()) == 0) {
-        file.close();
-        syncFolderOf(m_path);
-        return true;
-    }
-    qDebug() << "outbox:" << file.errorString();
-    // A half line would stay unreadable for ever; the operator is told the
-    // entry is lost, so it goes.
-    if (QFileInfo(m_path).isFile())
-        file.resize(size);
-    return false;
+    return appendSynced(m_path, entryLine(entry) + (attempted ? attemptLine(entry.key) : QByteArray()));
 }
 
 int Outbox::count() const
@@ -129,38 +147,69 @@ int Outbox::count() const
     return readLines(m_path).size();
 }
 
+namespace {
+
+struct Attempt
+{
+    LedgerFault fault = LedgerFault::None;
+    bool recorded = false; // the attempt line was appended
+};
+
+// An entry never committed before is written without a look-up: rows whose
+// values are all equal can be two real operations (a card returned twice
+// within one second). Before its commit the attempt is recorded, so that
+// after a crash between the commit and the rewrite of the file the entry is
+// looked for first.
+Attempt deliverOne(const QString& path, const LedgerEntry& entry, bool attempted)
+{
+    Attempt attempt;
+    attempt.fault = beginLedgerTransaction();
+    if (attempt.fault != LedgerFault::None)
+        return attempt;
+    const LookupStatus held = attempted ? findLedgerEntry(entry) : LookupStatus::NotFound;
+    bool ok = held != LookupStatus::Failed;
+    if (ok && held == LookupStatus::NotFound) {
+        ok = writeLedgerEntry(entry);
+        if (ok && !attempted)
+            ok = attempt.recorded = appendSynced(path, attemptLine(entry.key));
+    }
+    if (ok && commitLedgerTransaction())
+        return attempt;
+    rollbackLedgerTransaction();
+    attempt.fault = LedgerFault::Other;
+    return attempt;
+}
+
+} // namespace
+
 Outbox::Delivery Outbox::deliver() const
 {
     Delivery delivery;
-    const QList<QByteArray> lines = readLines(m_path);
-    QList<QByteArray> kept;
-    for (const QByteArray& line : lines) {
-        const std::optional<LedgerEntry> entry = parse(line);
-        if (!entry)
-            qDebug() << "outbox line unreadable:" << line;
-        if (!entry || delivery.fault != LedgerFault::None) {
-            kept << line;
-            continue;
+    const QList<Line> lines = readLines(m_path);
+    QByteArray kept;
+    for (const Line& line : lines) {
+        bool attempted = line.attempted;
+        if (line.entry && delivery.fault == LedgerFault::None) {
+            const Attempt attempt = deliverOne(m_path, *line.entry, line.attempted);
+            delivery.fault = attempt.fault;
+            if (attempt.fault == LedgerFault::None) {
+                ++delivery.delivered;
+                continue;
+            }
+            // Its commit failed, and may still have gone through.
+            attempted = attempted || attempt.recorded;
         }
-        delivery.fault = deliverOne(*entry);
-        if (delivery.fault == LedgerFault::None)
-            ++delivery.delivered;
-        else
-            kept << line;
+        ++delivery.waiting;
+        kept += line.text + '\n' + (attempted ? attemptLine(line.entry->key) : QByteArray());
     }
-    delivery.waiting = kept.size();
     if (delivery.delivered == 0)
         return delivery;
 
     QSaveFile file(m_path);
-    if (file.open(QIODevice::WriteOnly)) {
-        for (const QByteArray& line : qAsConst(kept))
-            file.write(line + '\n');
-        if (file.commit())
-            return delivery;
-    }
-    // The delivered entries stay in the file; the next delivery finds them
-    // stored and drops them then.
+    if (file.open(QIODevice::WriteOnly) && file.write(kept) == kept.size() && file.commit())
+        return delivery;
+    // The delivered entries stay in the file with their attempts; the next
+    // delivery finds them stored and drops them then.
     qDebug() << "outbox rewrite failed:" << file.errorString();
     delivery.waiting = lines.size();
     return delivery;

@@ -6,8 +6,9 @@
 #include <QString>
 
 // Ledger rows that could not be stored after their card or reader had changed
-// wait here, one JSON object a line (LedgerEntry::toJson), until the ledger
-// takes them. A line is on the disk before the operator is told anything.
+// wait here, one JSON object a line (LedgerEntry::toJson, or {"attempted": key}
+// after an entry whose commit was tried), until the ledger takes them. A line
+// is on the disk before the operator is told anything.
 class Outbox
 {
 public:
@@ -23,9 +24,10 @@ public:
     // Whether an entry could be appended now: the file opens for appending
     // (it is created empty when missing). Asked before a card is touched.
     bool canAppend() const;
-    // Appends the entry as one line, flushed and synced to the disk; true only then.
-    bool append(const LedgerEntry& entry) const;
-    // Lines waiting, those that cannot be read included.
+    // Appends the entry as one line, flushed and synced to the disk; true only
+    // then. attempted: a commit of it failed in a way that may have stored it.
+    bool append(const LedgerEntry& entry, bool attempted = false) const;
+    // Entries waiting, lines that cannot be read included.
     int count() const;
 
     struct Delivery
@@ -35,10 +37,12 @@ public:
         LedgerFault fault = LedgerFault::None; // why delivery stopped early
     };
     // Stores the waiting entries in file order, each in a write transaction of
-    // its own that first looks for it, then rewrites the file without those
-    // delivered. Stops at the first entry the ledger refuses; lines that cannot
-    // be read are kept and skipped. A crash between a commit and the rewrite
-    // leaves an entry that the next delivery finds stored and drops.
+    // its own, then rewrites the file without those delivered. Stops at the
+    // first entry the ledger refuses; lines that cannot be read are kept and
+    // skipped. An entry's attempt is recorded in the file (an "attempted" line)
+    // before its commit: after a crash between a commit and the rewrite, or a
+    // commit that failed uncertainly, the entry is looked for before it is
+    // written again (findLedgerEntry), so it is stored once.
     Delivery deliver() const;
 
 private:

@@ -35,8 +35,9 @@ BindResult CardBind::bind(quint32 post, quint8 port)
 
     // A registered card's binding is secured in the ledger before the block is
     // written; an unregistered card is bound on the card alone.
-    const UserLookup holder = findUserByCard(cardNumber(result.id));
     LedgerWrite ledger;
+    ledger.deliver();
+    const UserLookup holder = findUserByCard(cardNumber(result.id));
     if (holder.status == LookupStatus::Failed) {
         result.ledger = LedgerSecure::DatabaseUnavailable;
     } else if (holder.found()) {

@@ -57,9 +57,10 @@ ReturnResult CardReturn::returnCard()
     // Written also when the holder is unknown, with empty holder texts: money
     // that leaves a card is always on record. It is secured before the key
     // change and committed once the card is handed back.
+    LedgerWrite ledger;
+    ledger.deliver();
     ReturnRow row;
     result.holderFound = fillMoneyLogRow(row, m_station, result.id, result.amount);
-    LedgerWrite ledger;
     result.ledger = ledger.secure(LedgerEntry::make(row));
     if (result.ledger != LedgerSecure::Secured) {
         result.outcome = ReturnResult::LedgerUnavailable;
