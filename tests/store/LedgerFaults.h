@@ -67,12 +67,14 @@ inline bool refuseRows(bool refuse)
     return ok;
 }
 
-// The default connection reopened as SQLite opens a file it may not write.
+// The default connection reopened as SQLite opens a file it may not write,
+// or back as it was; with a short busy wait, as the ledger leaves it.
 inline bool reopen(bool readOnly)
 {
     QSqlDatabase db = QSqlDatabase::database();
     db.close();
-    db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY") : QString());
+    db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=50")
+                                  : QStringLiteral("QSQLITE_BUSY_TIMEOUT=50"));
     return db.open();
 }
 
