@@ -10,6 +10,7 @@
 #include "UserStore.h"
 #include "VirtualReader.h"
 
+#include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -127,6 +128,7 @@ inline void clearTables()
     QSqlQuery query;
     for (const char* table : { "user", "record", "backcard" })
         query.exec(QStringLiteral("delete from %1").arg(QLatin1String(table)));
+    QFile::remove(Outbox::stationPath());
 }
 
 inline void freshReader()

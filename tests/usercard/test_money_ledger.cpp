@@ -66,7 +66,6 @@ void TestMoneyLedger::init()
     freshReader();
     clearTables();
     QSqlQuery().exec(QStringLiteral("delete from devch"));
-    QFile::remove(Outbox::stationPath());
 }
 
 quint32 TestMoneyLedger::prepare(const QString& op)
