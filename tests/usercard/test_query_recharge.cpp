@@ -271,28 +271,44 @@ void TestQueryRecharge::recharge_reports_failure_only_when_the_card_kept_its_bal
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<int>("outcome");
-    QTest::newRow("main copy never sticks") << "lost" << int(RechargeResult::WriteFailed);
-    QTest::newRow("card taken away at the write") << "removed" << int(RechargeResult::WriteUncertain);
+    QTest::addColumn<qint64>("balance"); // on the card afterwards
+    QTest::newRow("main copy never sticks") << "lost" << int(RechargeResult::WriteFailed) << qint64(100);
+    QTest::newRow("card taken away at the write")
+        << "removed" << int(RechargeResult::WriteUncertain) << qint64(100);
+    QTest::newRow("answers lost after the write went through")
+        << "silent" << int(RechargeResult::WriteUncertain) << qint64(200);
 }
 
 void TestQueryRecharge::recharge_reports_failure_only_when_the_card_kept_its_balance()
 {
     QFETCH(QString, fault);
     QFETCH(int, outcome);
+    QFETCH(qint64, balance);
     const quint32 id = issuedCard(100);
     VirtualReader::placeCard(id);
     if (fault == "lost") {
         VirtualReader::armLostWrite(UserSector * 4 + 2, -1);
     } else {
         VirtualReader::Fault f;
-        f.kind = VirtualReader::Fault::RemoveCard;
-        f.command = SimCommand::WriteBlock;
+        f.kind = fault == "removed" ? VirtualReader::Fault::RemoveCard : VirtualReader::Fault::NoAnswer;
+        // Silent: the preamble and the two block reads pass, every frame after runs unanswered.
+        f.command = fault == "removed" ? int(SimCommand::WriteBlock) : -1;
+        f.afterFrames = fault == "removed" ? 0 : 3;
+        f.times = fault == "removed" ? 1 : -1;
         VirtualReader::armFault(f);
     }
     const RechargeResult r = CardRecharge(station(&m_reader)).recharge(id, 1);
     QCOMPARE(int(r.outcome), outcome);
-    QCOMPARE(cardBalance(id), 100);
+    QCOMPARE(cardBalance(id), balance);
     QVERIFY(rows("record", id).isEmpty());
+
+    // The next read tells whether the uncertain write credited the card; then its row is due.
+    VirtualReader::clearFaults();
+    VirtualReader::placeCard(id);
+    const std::optional<RechargeResult> settled
+        = CardRecharge(station(&m_reader)).settle(r, CardQuery(station(&m_reader)).read());
+    QCOMPARE(settled.has_value(), balance == 200);
+    QCOMPARE(rows("record", id).size(), balance == 200 ? 1 : 0);
 }
 
 void TestQueryRecharge::share_mode_refuses_before_the_card_is_touched_data()
