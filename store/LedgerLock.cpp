@@ -1,5 +1,7 @@
 #include "LedgerLock.h"
 
+#include "SqlDialect.h"
+
 #include <QDebug>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -9,12 +11,19 @@ namespace {
 int g_lockWaitMs = kDefaultLedgerLockWaitMs;
 LedgerFault g_lastWriteFault = LedgerFault::None;
 
-// SQLite's primary result codes; an extended code carries its primary one in
-// the low byte. CANTOPEN at a write is the journal that cannot be created
-// beside the file.
+// The file's SQLite result codes (an extended code carries its primary one in
+// the low byte; CANTOPEN at a write is the journal that cannot be created
+// beside the file), or the server's SQLSTATE.
 LedgerFault faultOf(const QSqlError& error)
 {
-    switch (error.nativeErrorCode().toInt() & 0xFF) {
+    const QString code = error.nativeErrorCode();
+    if (SqlDialect::current().isServer()) {
+        if (code == QLatin1String("25006"))
+            return LedgerFault::ReadOnly;
+        return code == QLatin1String("55P03") || code == QLatin1String("40P01") ? LedgerFault::Busy
+                                                                                : LedgerFault::Other;
+    }
+    switch (code.toInt() & 0xFF) {
     case 5: // SQLITE_BUSY
     case 6: // SQLITE_LOCKED
         return LedgerFault::Busy;
@@ -35,11 +44,13 @@ LedgerFault faultOf(const QSqlError& error)
 // the commit that follow.
 LedgerFault beginLedgerTransaction()
 {
+    const SqlDialect dialect = SqlDialect::current();
     QSqlQuery query;
-    query.exec(QStringLiteral("pragma busy_timeout = %1").arg(g_lockWaitMs));
-    if (query.exec(QStringLiteral("begin immediate")))
+    if (!dialect.isServer())
+        query.exec(QStringLiteral("pragma busy_timeout = %1").arg(g_lockWaitMs));
+    if (query.exec(dialect.beginWrite()))
         return LedgerFault::None;
-    qDebug() << "begin immediate:" << query.lastError().text();
+    qDebug() << dialect.beginWrite() << query.lastError().text();
     return faultOf(query.lastError());
 }
 

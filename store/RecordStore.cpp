@@ -67,7 +67,7 @@ bool insertDevChRow(const DevChRow& row)
 
 LookupStatus findRechargeRow(const RechargeRow& row)
 {
-    return findRowWithValues("record",
+    return findRowWithValues(QStringLiteral("record"),
         { "cardnum", "name", "addr", "phone", "carnum", "date", "manager", "pay", "pay_old", "pay_new", "sn",
             "note" },
         [&row](QSqlQuery& query) { bindRechargeRow(query, row); });
@@ -75,13 +75,13 @@ LookupStatus findRechargeRow(const RechargeRow& row)
 
 LookupStatus findReturnRow(const ReturnRow& row)
 {
-    return findRowWithValues("backcard",
+    return findRowWithValues(QStringLiteral("backcard"),
         { "cardnum", "name", "addr", "phone", "carnum", "date", "manager", "pay", "sn", "note" },
         [&row](QSqlQuery& query) { bindReturnRow(query, row); });
 }
 
 LookupStatus findDevChRow(const DevChRow& row)
 {
-    return findRowWithValues("devch", { "money", "sn", "ver", "manager", "date" },
+    return findRowWithValues(QStringLiteral("devch"), { "money", "sn", "ver", "manager", "date" },
         [&row](QSqlQuery& query) { bindDevChRow(query, row); });
 }

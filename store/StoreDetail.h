@@ -61,14 +61,14 @@ inline bool execWrite(QSqlQuery& query, const char* done, const char* failed)
 // bindValues(query) binds to ":column".
 template<typename BindValues>
 LookupStatus findRowWithValues(
-    const char* table, std::initializer_list<const char*> columns, BindValues bindValues)
+    const QString& table, std::initializer_list<const char*> columns, BindValues bindValues)
 {
     QStringList terms;
     for (const char* column : columns)
         terms << QStringLiteral("%1 = :%1").arg(QLatin1String(column));
     QSqlQuery query;
-    query.prepare(QStringLiteral("select id from %1 where %2 limit 1")
-                      .arg(QLatin1String(table), terms.join(QLatin1String(" and "))));
+    query.prepare(
+        QStringLiteral("select id from %1 where %2 limit 1").arg(table, terms.join(QLatin1String(" and "))));
     bindValues(query);
     if (!query.exec())
         return LookupStatus::Failed;

@@ -52,7 +52,7 @@ UserLookup findUserByCard(quint32 cardnum)
 
 LookupStatus findOwnerRow(const UserRow& owner)
 {
-    return findRowWithValues("user",
+    return findRowWithValues(userTable(),
         { "cardnum", "name", "addr", "phone", "carnum", "date", "manager", "sn", "note" },
         [&owner](QSqlQuery& query) { bindHolderColumns(query, owner); });
 }
