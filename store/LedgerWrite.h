@@ -41,8 +41,9 @@ public:
     // Delivers what waits in the outbox, so that rows and look-ups made next
     // see the ledger complete. Done by secure() when not called before.
     void deliver();
-    // Checks that the outbox can take one more line, begins the write
-    // transaction and writes the entry in it.
+    // Delivers first (unless deliver() was called), checks that the outbox
+    // can take one more line, begins the write transaction and writes the
+    // entry in it.
     LedgerSecure secure(const LedgerEntry& entry);
     // The same with a write of the caller's own that stores the entry's row
     // (false: refused).
