@@ -58,6 +58,9 @@ QPoint placeBox(QWidget* parent, MsgBox* box)
 
 int runBox(QWidget* parent, MessageBox::Kind kind, MsgBox* box)
 {
+    // Modal before it is first shown: exec() on a box that is already visible
+    // does not block, and the window under it would still take clicks.
+    box->setWindowModality(Qt::ApplicationModal);
     const QPoint pos = placeBox(parent, box);
     if (kind == MessageBox::Info)
         qDebug() << "showInfo parent geometry" << (parent ? parent->geometry() : QRect()) << "box at" << pos;

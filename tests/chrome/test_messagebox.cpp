@@ -22,6 +22,7 @@ private slots:
     void test_mode_records_calls_and_answers_from_queue();
     void test_mode_leaves_no_box_behind();
     void box_buttons_give_accept_and_reject();
+    void real_box_blocks_its_window_while_up();
     void file_dialog_test_mode_records_and_answers_from_queue();
 };
 
@@ -161,6 +162,37 @@ void TestMessageBox::box_buttons_give_accept_and_reject()
     QVERIFY(box.findChild<QLabel*>("label_msg")->wordWrap());
     QCOMPARE(box.windowTitle(), QString("提示"));
     QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
+}
+
+void TestMessageBox::real_box_blocks_its_window_while_up()
+{
+    MessageBox::setTestMode(false);
+    QWidget window;
+    window.resize(400, 300);
+    auto* button = new QPushButton(QStringLiteral("again"), &window);
+    int clicks = 0;
+    connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    bool boxIsModal = false;
+    int clicksWhileUp = -1;
+    QTimer::singleShot(0, [&] {
+        boxIsModal = qobject_cast<MsgBox*>(QApplication::activeModalWidget()) != nullptr;
+        // Through the window system, where modality is enforced.
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, button->geometry().center());
+        clicksWhileUp = clicks;
+        if (auto* box = window.findChild<MsgBox*>())
+            box->findChild<QPushButton*>("btn_ok")->click();
+    });
+    const int answer = showMessage(&window, "t", "while up");
+    MessageBox::setTestMode(true);
+    QVERIFY(boxIsModal);
+    QCOMPARE(clicksWhileUp, 0);
+    QCOMPARE(answer, 1);
+    // The same click reaches the window once the box is gone.
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, button->geometry().center());
+    QCOMPARE(clicks, 1);
 }
 
 void TestMessageBox::file_dialog_test_mode_records_and_answers_from_queue()
