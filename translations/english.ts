@@ -97,6 +97,14 @@ Solution: Re-install the program.</translation>
         <source>可以浏览记录；充值、发卡、退卡、绑卡和发卡器充值将被拒绝，直到可以写入。</source>
         <translation>Records can be browsed; recharge, issue, return, binding and card issuer top-up are refused until it can be written.</translation>
     </message>
+    <message>
+        <source>配置文件%1已损坏，已另存为%2。本次使用默认设置。</source>
+        <translation>The configuration file %1 is damaged; it was kept as %2. The defaults are used this time.</translation>
+    </message>
+    <message>
+        <source>配置文件%1已损坏，且无法另存。本次使用默认设置。</source>
+        <translation>The configuration file %1 is damaged and could not be kept aside. The defaults are used this time.</translation>
+    </message>
 </context>
 <context>
     <name>MsgBox</name>

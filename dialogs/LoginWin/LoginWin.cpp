@@ -31,7 +31,7 @@ LoginWin::LoginWin(QTranslator* translator, QWidget* parent)
 
     StationConfig config;
     config.dev_type = 0;
-    loadConfig(config);
+    const bool configDamaged = loadConfig(config) == ConfigLoad::Damaged;
     setFixedSize(size());
 
     m_modeGroup->addButton(m_ui->radio_bike, 0);
@@ -52,6 +52,9 @@ LoginWin::LoginWin(QTranslator* translator, QWidget* parent)
     }
 
     m_ui->combo_user->lineEdit()->setFont(m_ui->combo_user->font());
+
+    if (configDamaged)
+        reportDamagedConfig();
 
     setUpDatabase();
     m_ui->combo_user->addItems(manNames());
@@ -88,6 +91,16 @@ void LoginWin::setUpDatabase()
     }
     if (startup.opened && !m_closedAtStart)
         reportLedger();
+}
+
+void LoginWin::reportDamagedConfig()
+{
+    // Moved aside now, before the main menu saves the defaults over it; the
+    // next start finds no file and says nothing.
+    const QString kept = keepDamagedConfig();
+    showMessage(this, tr("错误提示"),
+        kept.isEmpty() ? tr("配置文件%1已损坏，且无法另存。本次使用默认设置。").arg(kConfigFileName)
+                       : tr("配置文件%1已损坏，已另存为%2。本次使用默认设置。").arg(kConfigFileName, kept));
 }
 
 void LoginWin::reportLedger()

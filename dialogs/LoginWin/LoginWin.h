@@ -54,6 +54,8 @@ private:
     void showModePicture();
     void switchLanguage(Language language);
     void retranslate();
+    // A damaged config.ini is kept aside and told once; the defaults go on.
+    void reportDamagedConfig();
     void setUpDatabase();
     // A ledger that money operations could not write is told now, not at the first sale.
     void reportLedger();

@@ -1,6 +1,7 @@
 #include "StationConfig.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
@@ -24,14 +25,16 @@ void readText(const QJsonObject& object, const QString& key, QString& field)
 
 } // namespace
 
-void loadConfig(StationConfig& config, const QString& path)
+ConfigLoad loadConfig(StationConfig& config, const QString& path)
 {
+    if (!QFileInfo(path).isFile())
+        return ConfigLoad::Missing;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
+        return ConfigLoad::Damaged;
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
     if (!document.isObject())
-        return;
+        return ConfigLoad::Damaged;
     const QJsonObject object = document.object();
 
     readText(object, QStringLiteral("company"), config.company);
@@ -42,10 +45,28 @@ void loadConfig(StationConfig& config, const QString& path)
     readInteger(object, QStringLiteral("limit_money"), config.limit_money);
     readInteger(object, QStringLiteral("dev_type"), config.dev_type);
     readInteger(object, QStringLiteral("language"), config.language);
+    return ConfigLoad::Loaded;
+}
+
+QString keepDamagedConfig(const QString& path, const QDateTime& now)
+{
+    const QString stem = path + QStringLiteral(".bad-") + now.toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QString kept = stem;
+    // Two starts within the same second must not lose the first one's file.
+    for (int n = 2; QFileInfo::exists(kept); ++n)
+        kept = stem + QLatin1Char('-') + QString::number(n);
+    if (QFile::rename(path, kept) || QFile::copy(path, kept))
+        return kept;
+    return QString();
 }
 
 bool saveConfig(const StationConfig& config, const QString& path)
 {
+    // The operator's key, company and limit may still be recoverable from it.
+    StationConfig scratch;
+    if (loadConfig(scratch, path) == ConfigLoad::Damaged && keepDamagedConfig(path).isEmpty())
+        return false;
+
     QJsonObject object;
     object.insert(QStringLiteral("company"), config.company);
     object.insert(QStringLiteral("usr_key"), config.usr_key);

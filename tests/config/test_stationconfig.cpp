@@ -94,9 +94,50 @@ private slots:
     {
         StationConfig config = menuDefaults();
         config.limit_money = 777;
-        loadConfig(config, m_dir->filePath(QStringLiteral("absent.ini")));
+        QCOMPARE(loadConfig(config, m_dir->filePath(QStringLiteral("absent.ini"))), ConfigLoad::Missing);
         QCOMPARE(config.limit_money, 777);
         QCOMPARE(config.usr_key, StationConfig().usr_key);
+    }
+
+    void damaged_file_is_kept_aside_and_never_overwritten_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("truncated") << QByteArray("{\"usr_key\": \"A1B2C3");
+        QTest::newRow("binary") << QByteArray("\x00\xff\xfe\x7f{\x01", 6);
+        QTest::newRow("array") << QByteArray(R"([{"usr_key": "A1B2C3D4E5F6"}])");
+        QTest::newRow("ini text") << QByteArray("[station]\nusr_key=A1B2C3D4E5F6\n");
+        QTest::newRow("empty") << QByteArray();
+    }
+
+    void damaged_file_is_kept_aside_and_never_overwritten()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString path = configPath();
+        writeFile(path, bytes);
+        StationConfig config = menuDefaults();
+        QCOMPARE(loadConfig(config, path), ConfigLoad::Damaged);
+        QCOMPARE(config.usr_key, menuDefaults().usr_key);
+
+        const QDateTime at(QDate(2026, 12, 9), QTime(13, 5, 1));
+        const QString kept = keepDamagedConfig(path, at);
+        QCOMPARE(kept, path + QStringLiteral(".bad-20261209-130501"));
+        QCOMPARE(loadConfig(config, path), ConfigLoad::Missing);
+        // The same second again does not replace the first kept file.
+        writeFile(path, bytes);
+        QCOMPARE(keepDamagedConfig(path, at), kept + QStringLiteral("-2"));
+
+        // A save over a damaged file keeps it first.
+        writeFile(path, bytes);
+        QVERIFY(saveConfig(config, path));
+        QCOMPARE(loadConfig(config, path), ConfigLoad::Loaded);
+        const QStringList keptFiles
+            = QDir(dir()).entryList({ QStringLiteral("config.ini.bad-*") }, QDir::Files);
+        QCOMPARE(keptFiles.size(), 3);
+        for (const QString& name : keptFiles) {
+            QFile file(QDir(dir()).filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), bytes);
+        }
     }
 
     void save_writes_sorted_keys_with_four_space_indent()
@@ -125,7 +166,7 @@ private slots:
     void save_replaces_the_file_and_leaves_no_temporary_behind()
     {
         const QString path = configPath();
-        writeFile(path, QByteArray(4096, 'x'));
+        writeFile(path, "{\"company\": \"" + QByteArray(4096, 'x') + "\"}");
         StationConfig config = menuDefaults();
         config.company = QStringLiteral("南站");
         config.limit_money = 12345;

@@ -34,6 +34,7 @@ private slots:
     void mode_buttons_switch_picture();
     void switching_language_twice_leaves_chinese();
     void account_list_lists_every_administrator();
+    void damaged_config_is_kept_and_told_once();
     void unopenable_database_reports_and_marks_window_closed();
     void absent_ledger_server_reports_and_marks_window_closed();
     void ledger_that_cannot_be_written_is_reported_at_start();
@@ -237,6 +238,23 @@ void TestLoginWin::account_list_lists_every_administrator()
         names << combo->itemText(i);
     QCOMPARE(names, QStringList({ "admin", "bob", "carol" }));
     QCOMPARE(combo->lineEdit()->font(), combo->font());
+}
+
+void TestLoginWin::damaged_config_is_kept_and_told_once()
+{
+    writeConfig("{\"usr_key\": \"A1B2C3D4E5F6\", \"company\": \"南");
+    auto w = makeWindow();
+    QVERIFY(!w->closedAtStart());
+    QCOMPARE(MessageBox::shown().size(), 1);
+    const QStringList kept = QDir().entryList({ QStringLiteral("config.ini.bad-*") }, QDir::Files);
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(MessageBox::last().text,
+        QStringLiteral("配置文件config.ini已损坏，已另存为%1。本次使用默认设置。").arg(kept.first()));
+    QVERIFY(!QFile::exists(QStringLiteral("config.ini")));
+
+    MessageBox::clear();
+    w = makeWindow();
+    QVERIFY(MessageBox::shown().isEmpty());
 }
 
 void TestLoginWin::unopenable_database_reports_and_marks_window_closed()
