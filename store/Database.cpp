@@ -4,9 +4,48 @@
 #include "SqlDialect.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
+
+int g_openWaitMs = kDefaultDatabaseOpenWaitMs;
+// One step of the wait: short, so the waiting notice stays painted.
+constexpr int kOpenWaitStepMs = 200;
+
+enum class FileCheck { Usable, NotUsable, Busy };
+
+// Opening does not read the file; this does, so random bytes or a lock held
+// elsewhere show here and not at the first statement that needs the file.
+FileCheck readCheck()
+{
+    QSqlQuery query;
+    if (query.exec(QStringLiteral("select count(*) from sqlite_master")) && query.next())
+        return FileCheck::Usable;
+    qDebug() << "database check:" << query.lastError().text();
+    const int code = query.lastError().nativeErrorCode().toInt() & 0xFF;
+    return code == 5 || code == 6 ? FileCheck::Busy : FileCheck::NotUsable; // SQLITE_BUSY, SQLITE_LOCKED
+}
+
+FileCheck checkOpenedFile(const std::function<void()>& whileWaiting)
+{
+    QSqlQuery pragma;
+    const int previousTimeout = pragma.exec(QStringLiteral("pragma busy_timeout")) && pragma.next()
+        ? pragma.value(0).toInt()
+        : 5000; // the driver's own
+    pragma.exec(QStringLiteral("pragma busy_timeout = %1").arg(kOpenWaitStepMs));
+    QElapsedTimer waited;
+    waited.start();
+    FileCheck check = readCheck();
+    while (check == FileCheck::Busy && waited.elapsed() < g_openWaitMs) {
+        if (whileWaiting)
+            whileWaiting();
+        check = readCheck();
+    }
+    pragma.exec(QStringLiteral("pragma busy_timeout = %1").arg(previousTimeout));
+    return check;
+}
 
 bool runCreate(const QString& statement)
 {
@@ -64,10 +103,25 @@ SeedOutcome seedAdministrator(const QDateTime& now)
     return SeedOutcome::Inserted;
 }
 
-DatabaseStartup prepareDatabase(const QString& fileName)
+void setDatabaseOpenWait(int ms)
+{
+    g_openWaitMs = qMax(ms, 0);
+}
+
+DatabaseStartup prepareDatabase(const QString& fileName, const std::function<void()>& whileWaiting)
 {
     DatabaseStartup startup;
     startup.opened = openDatabase(fileName);
+    if (startup.opened) {
+        const FileCheck check = checkOpenedFile(whileWaiting);
+        if (check != FileCheck::Usable) {
+            // Every later statement would fail, each after its own wait on a lock.
+            QSqlDatabase::database().close();
+            startup.opened = false;
+            startup.inUse = check == FileCheck::Busy;
+            return startup;
+        }
+    }
     createTables();
     startup.seedFailed = seedAdministrator() == SeedOutcome::InsertFailed;
     return startup;

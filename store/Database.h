@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 
 inline const QString kDatabaseFileName = QStringLiteral("database.db");
 // Time stamps of the four record tables, and of the man table.
@@ -31,11 +32,20 @@ SeedOutcome seedAdministrator(const QDateTime& now = QDateTime::currentDateTime(
 struct DatabaseStartup
 {
     bool opened = false; // false: "打开数据库失败", the login window closes
+    bool inUse = false; // another program kept the file locked through the wait (opened is false)
     bool seedFailed = false; // true: "插入数据失败"
     bool schemaMissing = false; // the server lacks ledger tables this role may not create
     QString serverError; // why the server failed: libpq's words or the missing tables
 };
 
-// The login window's start-up step: open, create or upgrade, seed. The later
-// steps run even after a failed open, as they only fail and log then.
-DatabaseStartup prepareDatabase(const QString& fileName = kDatabaseFileName);
+// How long the start waits for a file that another program holds locked.
+inline constexpr int kDefaultDatabaseOpenWaitMs = 5000;
+void setDatabaseOpenWait(int ms);
+
+// The login window's start-up step: open, check the file by a real read,
+// create or upgrade, seed. After a failed open the later steps still run, as
+// they only fail and log then; a file that is no database, or stays locked,
+// is closed at once instead, so nothing waits on it later. While the lock is
+// waited for, whileWaiting is called every few tenths of a second.
+DatabaseStartup prepareDatabase(
+    const QString& fileName = kDatabaseFileName, const std::function<void()>& whileWaiting = {});

@@ -105,6 +105,22 @@ Solution: Re-install the program.</translation>
         <source>配置文件%1已损坏，且无法另存。本次使用默认设置。</source>
         <translation>The configuration file %1 is damaged and could not be kept aside. The defaults are used this time.</translation>
     </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>正在等待数据库……
+它正被其他程序使用。</source>
+        <translation>Waiting for the database…
+It is in use by another program.</translation>
+    </message>
+    <message>
+        <source>数据库正被其他程序使用，无法打开。
+请关闭该程序后重新启动。</source>
+        <translation>The database is in use by another program and cannot be opened.
+Close that program and start again.</translation>
+    </message>
 </context>
 <context>
     <name>MsgBox</name>

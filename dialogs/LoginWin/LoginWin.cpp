@@ -17,6 +17,7 @@
 #include <QDebug>
 #include <QLineEdit>
 #include <QTranslator>
+#include <memory>
 
 LoginWin::LoginWin(QTranslator* translator, QWidget* parent)
     : hintdialog(parent)
@@ -69,7 +70,19 @@ LoginWin::~LoginWin() = default;
 void LoginWin::setUpDatabase()
 {
     const ServerSettings server = loadServerSettings();
-    const DatabaseStartup startup = server.useServer ? prepareServerDatabase(server) : prepareDatabase();
+    // A file locked by another program is waited for a few seconds, visibly.
+    std::unique_ptr<QWidget> notice;
+    bool noticeShown = false;
+    const auto whileWaiting = [this, &notice, &noticeShown] {
+        if (!noticeShown) {
+            noticeShown = true;
+            notice = MessageBox::showNotice(this, tr("提示"), tr("正在等待数据库……\n它正被其他程序使用。"));
+        }
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    const DatabaseStartup startup
+        = server.useServer ? prepareServerDatabase(server) : prepareDatabase(kDatabaseFileName, whileWaiting);
+    notice.reset();
     if (server.useServer && (!startup.opened || startup.schemaMissing)) {
         // Accounts live on the server too: nobody could log in.
         qDebug() << "ledger server:" << startup.serverError;
@@ -79,6 +92,10 @@ void LoginWin::setUpDatabase()
                       .arg(server.address(), startup.serverError)
                 : tr("无法连接数据库服务器 %1\n%2\n请检查网络和服务器设置（server.ini）后重新启动。")
                       .arg(server.address(), startup.serverError));
+        m_closedAtStart = true;
+        close();
+    } else if (startup.inUse) {
+        showMessage(this, tr("错误提示"), tr("数据库正被其他程序使用，无法打开。\n请关闭该程序后重新启动。"));
         m_closedAtStart = true;
         close();
     } else if (!startup.opened) {

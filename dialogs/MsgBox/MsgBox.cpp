@@ -21,6 +21,11 @@ void MsgBox::setMessage(const QString& text)
     m_ui->label_msg->setText(text);
 }
 
+void MsgBox::setOkVisible(bool visible)
+{
+    m_ui->btn_ok->setVisible(visible);
+}
+
 QString MsgBox::title() const
 {
     return m_ui->label_titleText->text();

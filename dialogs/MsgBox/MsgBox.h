@@ -20,6 +20,7 @@ public:
 
     void setTitle(const QString& title);
     void setMessage(const QString& text);
+    void setOkVisible(bool visible);
     QString title() const;
     QString message() const;
 

@@ -2,6 +2,7 @@
 
 #include "MsgBox.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QGuiApplication>
 #include <QLayout>
@@ -106,6 +107,22 @@ int MessageBox::showInfo(QWidget* parent, const QString& text)
     auto* box = new MsgBox(parent);
     box->setMessage(text);
     return runBox(parent, Info, box);
+}
+
+std::unique_ptr<QWidget> MessageBox::showNotice(QWidget* parent, const QString& title, const QString& text)
+{
+    auto box = std::make_unique<MsgBox>(parent);
+    box->setMessage(text);
+    box->setTitle(title);
+    box->setOkVisible(false);
+    const QPoint pos = placeBox(parent, box.get());
+    if (state().enabled) {
+        state().shown.append({ Notice, title, text, pos });
+        return nullptr;
+    }
+    // Painted now: the caller goes on blocking the event loop in steps.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return box;
 }
 
 void MessageBox::information(QWidget* parent, const QString& title, const QString& text)

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <memory>
 
 class QWidget;
 
@@ -15,7 +16,7 @@ class QWidget;
 class MessageBox
 {
 public:
-    enum Kind { Message, Info, StandardInformation, StandardWarning };
+    enum Kind { Message, Info, StandardInformation, StandardWarning, Notice };
     struct Record
     {
         Kind kind;
@@ -27,6 +28,9 @@ public:
     // The frameless station box: 1 when its OK button was pressed, 0 otherwise.
     static int showMessage(QWidget* parent, const QString& title, const QString& text);
     static int showInfo(QWidget* parent, const QString& text);
+    // A box without a button that stays up, not blocking, while the caller
+    // waits for something; it goes with the returned widget (none in test mode).
+    static std::unique_ptr<QWidget> showNotice(QWidget* parent, const QString& title, const QString& text);
     // The platform's own boxes with one OK button.
     static void information(QWidget* parent, const QString& title, const QString& text);
     static void warning(QWidget* parent, const QString& title, const QString& text);

@@ -1,3 +1,4 @@
+#include "Database.h"
 #include "DownLoadManager.h"
 #include "LoginWin.h"
 #include "ManStore.h"
@@ -35,7 +36,9 @@ private slots:
     void switching_language_twice_leaves_chinese();
     void account_list_lists_every_administrator();
     void damaged_config_is_kept_and_told_once();
+    void unopenable_database_reports_and_marks_window_closed_data();
     void unopenable_database_reports_and_marks_window_closed();
+    void database_locked_elsewhere_is_waited_for_then_reported();
     void absent_ledger_server_reports_and_marks_window_closed();
     void ledger_that_cannot_be_written_is_reported_at_start();
     void newer_version_starts_updater_and_closes_window_data();
@@ -257,16 +260,59 @@ void TestLoginWin::damaged_config_is_kept_and_told_once()
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
+void TestLoginWin::unopenable_database_reports_and_marks_window_closed_data()
+{
+    QTest::addColumn<bool>("folder");
+    // SQLite cannot open a folder; a file of other bytes it opens, and only a read fails.
+    QTest::newRow("folder in its place") << true;
+    QTest::newRow("file of random bytes") << false;
+}
+
 void TestLoginWin::unopenable_database_reports_and_marks_window_closed()
 {
-    // A directory in place of the file: SQLite cannot open it.
-    QVERIFY(QDir().mkdir(QStringLiteral("database.db")));
+    QFETCH(bool, folder);
+    if (folder) {
+        QVERIFY(QDir().mkdir(QStringLiteral("database.db")));
+    } else {
+        QFile file(QStringLiteral("database.db"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 4096; ++i)
+            file.putChar(char((i * 7919 + 13) % 251));
+    }
     auto w = makeWindow();
     QVERIFY(w->closedAtStart());
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(MessageBox::last().title, QStringLiteral("错误提示"));
     QCOMPARE(MessageBox::last().text, QStringLiteral("打开数据库失败"));
     QVERIFY(!w->isVisible());
+}
+
+void TestLoginWin::database_locked_elsewhere_is_waited_for_then_reported()
+{
+    {
+        QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        holder.setDatabaseName(QStringLiteral("database.db"));
+        QVERIFY(holder.open());
+        QSqlQuery lock(holder);
+        QVERIFY(lock.exec(QStringLiteral("create table other (x)")));
+        QVERIFY(lock.exec(QStringLiteral("begin exclusive")));
+        setDatabaseOpenWait(500);
+        QElapsedTimer timer;
+        timer.start();
+        auto w = makeWindow();
+        setDatabaseOpenWait(kDefaultDatabaseOpenWaitMs);
+        // Bounded: not one driver wait per statement of the start.
+        QVERIFY(timer.elapsed() >= 500 && timer.elapsed() < 3000);
+        QVERIFY(w->closedAtStart());
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(MessageBox::shown().first().kind, MessageBox::Notice);
+        QCOMPARE(MessageBox::shown().first().text, QStringLiteral("正在等待数据库……\n它正被其他程序使用。"));
+        QCOMPARE(MessageBox::last().text,
+            QStringLiteral("数据库正被其他程序使用，无法打开。\n请关闭该程序后重新启动。"));
+        QCOMPARE(child<QComboBox>(w.get(), "combo_user")->count(), 0);
+        holder.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
 }
 
 void TestLoginWin::absent_ledger_server_reports_and_marks_window_closed()

@@ -178,6 +178,28 @@ private slots:
         QVERIFY(startup.seedFailed);
     }
 
+    void lock_released_while_waiting_lets_the_start_go_on()
+    {
+        {
+            QSqlDatabase holder = addStationConnection(dbPath(), QStringLiteral("holder"));
+            QVERIFY(holder.open());
+            QSqlQuery lock(holder);
+            QVERIFY(lock.exec(QStringLiteral("create table other (x)")));
+            QVERIFY(lock.exec(QStringLiteral("begin exclusive")));
+            int waits = 0;
+            const DatabaseStartup startup = prepareDatabase(dbPath(), [&] {
+                if (++waits == 2)
+                    QSqlQuery(holder).exec(QStringLiteral("rollback"));
+            });
+            QVERIFY(startup.opened);
+            QVERIFY(!startup.inUse);
+            QCOMPARE(waits, 2);
+            QCOMPARE(rowCount(QStringLiteral("man")), 1);
+            holder.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    }
+
 private:
     QString dbPath() const { return m_dir->filePath(kDatabaseFileName); }
 
