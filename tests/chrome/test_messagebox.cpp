@@ -23,7 +23,6 @@ private slots:
     void test_mode_leaves_no_box_behind();
     void box_buttons_give_accept_and_reject();
     void real_box_blocks_its_window_while_up();
-    void real_notice_stays_up_without_a_button_until_dropped();
     void file_dialog_test_mode_records_and_answers_from_queue();
 };
 
@@ -194,18 +193,6 @@ void TestMessageBox::real_box_blocks_its_window_while_up()
     // The same click reaches the window once the box is gone.
     QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, button->geometry().center());
     QCOMPARE(clicks, 1);
-}
-
-void TestMessageBox::real_notice_stays_up_without_a_button_until_dropped()
-{
-    MessageBox::setTestMode(false);
-    QWidget window;
-    std::unique_ptr<QWidget> notice = MessageBox::showNotice(&window, "t", "waiting");
-    MessageBox::setTestMode(true);
-    QVERIFY(notice && notice->isVisible());
-    QVERIFY(!notice->findChild<QPushButton*>("btn_ok")->isVisible());
-    notice.reset();
-    QVERIFY(window.findChildren<MsgBox*>().isEmpty());
 }
 
 void TestMessageBox::file_dialog_test_mode_records_and_answers_from_queue()

@@ -130,14 +130,10 @@ private slots:
         writeFile(path, bytes);
         QVERIFY(saveConfig(config, path));
         QCOMPARE(loadConfig(config, path), ConfigLoad::Loaded);
-        const QStringList keptFiles
-            = QDir(dir()).entryList({ QStringLiteral("config.ini.bad-*") }, QDir::Files);
-        QCOMPARE(keptFiles.size(), 3);
-        for (const QString& name : keptFiles) {
-            QFile file(QDir(dir()).filePath(name));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), bytes);
-        }
+        QCOMPARE(QDir(dir()).entryList({ QStringLiteral("config.ini.bad-*") }, QDir::Files).size(), 3);
+        QFile first(kept);
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        QCOMPARE(first.readAll(), bytes);
     }
 
     void save_writes_sorted_keys_with_four_space_indent()
