@@ -5,8 +5,10 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <sys/stat.h>
 
 namespace {
 
@@ -64,6 +66,15 @@ QSqlDatabase addStationConnection(const QString& fileName, const QString& connec
     db.setUserName(QStringLiteral("root"));
     db.setPassword(QStringLiteral("739251"));
     return db;
+}
+
+bool isSameFile(const QString& first, const QString& second)
+{
+    struct stat a;
+    struct stat b;
+    return ::stat(QFile::encodeName(first).constData(), &a) == 0
+        && ::stat(QFile::encodeName(second).constData(), &b) == 0 && a.st_dev == b.st_dev
+        && a.st_ino == b.st_ino;
 }
 
 bool openDatabase(const QString& fileName)

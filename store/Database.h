@@ -18,6 +18,10 @@ enum class LookupStatus { Found, NotFound, Failed };
 QSqlDatabase addStationConnection(
     const QString& fileName, const QString& connectionName = QLatin1String(QSqlDatabase::defaultConnection));
 
+// Whether two paths name one existing file: the same device and inode, so a
+// symbolic or hard link to it counts.
+bool isSameFile(const QString& first, const QString& second);
+
 // Opens the default connection; logs "open ok" or "open false".
 bool openDatabase(const QString& fileName = kDatabaseFileName);
 

@@ -22,7 +22,9 @@ namespace {
 
 const QString kSchema = QStringLiteral("veloka_source");
 
-enum class Value { Card, Number, Text };
+// Card: a 32-bit card number. Fen: an amount as an integer number of fen.
+// MoneyText: an amount as the "%d.%02d" yuan text the workflows store.
+enum class Value { Card, Number, Fen, MoneyText, Text };
 
 struct MergedColumn
 {
@@ -45,7 +47,7 @@ const QVector<MergePlan>& mergePlans()
     const auto texts = [](const QStringList& names) {
         QVector<MergedColumn> columns;
         for (const QString& name : names)
-            columns.append({ name, Value::Text });
+            columns.append({ name, name.startsWith(QLatin1String("pay")) ? Value::MoneyText : Value::Text });
         return columns;
     };
     const MergedColumn card { QStringLiteral("cardnum"), Value::Card };
@@ -64,7 +66,7 @@ const QVector<MergePlan>& mergePlans()
                 + texts({ "name", "addr", "phone", "carnum", "date", "manager", "pay", "sn", "note" }),
             { "cardnum", "date" } },
         { DatabaseImport::Table::DevCh, QStringLiteral("devch"),
-            { { QStringLiteral("money"), Value::Number }, { QStringLiteral("sn"), Value::Number },
+            { { QStringLiteral("money"), Value::Fen }, { QStringLiteral("sn"), Value::Number },
                 { QStringLiteral("ver"), Value::Number }, { QStringLiteral("manager"), Value::Text },
                 { QStringLiteral("date"), Value::Text } },
             { "date" } },
@@ -81,7 +83,7 @@ QString quotedName(QString name)
 // toLongLong() or toString() gave them: NULL becomes 0 or empty text, a
 // fraction is rounded, text that is no integer counts 0. Card numbers keep
 // their low 32 bits, so one stored negative by a signed binding comes back
-// unsigned.
+// unsigned. Cards and amounts reach here only once validExpression held.
 QString valueExpression(Value kind, const QString& cell)
 {
     const QString number = QStringLiteral(
@@ -93,11 +95,49 @@ QString valueExpression(Value kind, const QString& cell)
     case Value::Card:
         return QStringLiteral("(%1 & 4294967295)").arg(number);
     case Value::Number:
+    case Value::Fen:
         return number;
+    case Value::MoneyText:
     case Value::Text:
         break;
     }
     return QStringLiteral("coalesce(cast(%1 as text), '')").arg(cell);
+}
+
+// Whether a cell holds an integer from lowest to 4294967295, as an integer or
+// as its plain decimal text; never NULL, so it can be negated.
+QString integerWithin(const QString& cell, const char* lowest)
+{
+    return QStringLiteral("(case typeof(%1) when 'integer' then %1 between %2 and 4294967295 "
+                          "when 'text' then coalesce(cast(cast(%1 as integer) as text) = %1 "
+                          "and cast(%1 as integer) between %2 and 4294967295, 0) else 0 end)")
+        .arg(cell, QLatin1String(lowest));
+}
+
+// Whether a cell may be merged as a value of its kind. A card number is a
+// 32-bit unsigned number, or the negative form older stations stored by a
+// signed binding. An amount is whole fen from 0 to 4294967295, as an integer
+// or as "%d.%02d" text; an absent amount (NULL, or no text) stays absent, as
+// in rows that carry none. Empty for kinds that take any cell.
+QString validExpression(Value kind, const QString& cell)
+{
+    switch (kind) {
+    case Value::Card:
+        return integerWithin(cell, "-2147483648");
+    case Value::Fen:
+        return QStringLiteral("(%1 is null or %2)").arg(cell, integerWithin(cell, "0"));
+    case Value::MoneyText:
+        return QStringLiteral(
+            "(%1 is null or %1 = '' or coalesce(typeof(%1) = 'text' and length(%1) between 4 and 11 "
+            "and %1 glob '[0-9]*.[0-9][0-9]' and substr(%1, 1, length(%1) - 3) not glob '*[^0-9]*' "
+            "and cast(substr(%1, 1, length(%1) - 3) as integer) * 100 + cast(substr(%1, -2) as integer) "
+            "<= 4294967295, 0))")
+            .arg(cell);
+    case Value::Number:
+    case Value::Text:
+        break;
+    }
+    return QString();
 }
 
 // The source's column names by position; empty when the table is missing.
@@ -115,27 +155,87 @@ QStringList sourceColumns(const QSqlDatabase& station, const QString& table)
     return names;
 }
 
-// Copies the source rows with rowid in (:lo, :hi] that the station lacks, in
-// source order. Rows inserted by a statement are not visible to its own
-// look-ups, so of source rows sharing a key only the first is taken, as a
-// row-by-row merge would; rows of earlier batches are seen by the look-up.
-// With signedCards a station row holding the card as a negative number, as a
-// signed binding wrote large ones, counts as the card too.
-QString mergeStatement(const MergePlan& plan, const QStringList& sourceNames, bool signedCards)
+// What a source table is walked by: the table itself by its rowid, under a
+// name no column takes, or a copy keyed by a column of its own. Columns are
+// the source's by position, quoted.
+struct Walk
 {
-    const QString source = kSchema + QLatin1Char('.') + plan.name;
-    const QString range = QStringLiteral("s.rowid > :lo and s.rowid <= :hi");
+    QString relation;
+    QString key;
+    QStringList columns;
+};
+
+// The expression of each merged column's source cell in a statement over "s".
+QStringList sourceCells(const MergePlan& plan, const Walk& walk)
+{
+    QStringList cells;
+    for (int i = 0; i < plan.columns.size(); ++i) {
+        const int position = i + 1;
+        cells.append(position < walk.columns.size() ? QStringLiteral("s.") + walk.columns.at(position)
+                                                    : QStringLiteral("null"));
+    }
+    return cells;
+}
+
+// Whether the card cell, and each amount cell, of a source row holds a value
+// of its kind; "1" when the table has none.
+struct Validity
+{
+    QString card;
+    QString money;
+};
+
+Validity validity(const MergePlan& plan, const QStringList& cells)
+{
+    QStringList money;
+    QString card = QStringLiteral("1");
+    for (int i = 0; i < plan.columns.size(); ++i) {
+        const QString valid = validExpression(plan.columns.at(i).kind, cells.at(i));
+        if (valid.isEmpty())
+            continue;
+        if (plan.columns.at(i).kind == Value::Card)
+            card = valid;
+        else
+            money.append(valid);
+    }
+    return { card, money.isEmpty() ? QStringLiteral("1") : money.join(QStringLiteral(" and ")) };
+}
+
+QString walkRange(const Walk& walk)
+{
+    return QStringLiteral("s.%1 > :lo and s.%1 <= :hi").arg(walk.key);
+}
+
+// Counts the source rows with key in (:lo, :hi] that are skipped for a card
+// number that is none, and, of the others, for an amount that is none.
+QString badValueStatement(const MergePlan& plan, const Walk& walk)
+{
+    const Validity valid = validity(plan, sourceCells(plan, walk));
+    return QStringLiteral("select coalesce(sum(case when %1 then 0 else 1 end), 0), "
+                          "coalesce(sum(case when %1 then (case when %2 then 0 else 1 end) else 0 end), 0) "
+                          "from %3 s where %4")
+        .arg(valid.card, valid.money, walk.relation, walkRange(walk));
+}
+
+// Copies the source rows with key in (:lo, :hi] that hold valid values and
+// that the station lacks, in source order. Rows inserted by a statement are
+// not visible to its own look-ups, so of source rows sharing a key only the
+// first is taken, as a row-by-row merge would; rows of earlier batches are
+// seen by the look-up. With signedCards a station row holding the card as a
+// negative number, as a signed binding wrote large ones, counts as the card
+// too.
+QString mergeStatement(const MergePlan& plan, const Walk& walk, bool signedCards)
+{
+    const QStringList cells = sourceCells(plan, walk);
+    const Validity valid = validity(plan, cells);
+    const QString chosen = QStringLiteral("%1 and %2 and %3").arg(walkRange(walk), valid.card, valid.money);
     QStringList names;
     QStringList values;
     QStringList keys;
     QStringList present;
     for (int i = 0; i < plan.columns.size(); ++i) {
         const MergedColumn& column = plan.columns.at(i);
-        const int position = i + 1;
-        const QString cell = position < sourceNames.size()
-            ? QStringLiteral("s.") + quotedName(sourceNames.at(position))
-            : QStringLiteral("null");
-        const QString value = valueExpression(column.kind, cell);
+        const QString value = valueExpression(column.kind, cells.at(i));
         names.append(column.name);
         values.append(value + QStringLiteral(" as ") + column.name);
         if (!plan.key.contains(column.name))
@@ -148,13 +248,79 @@ QString mergeStatement(const MergePlan& plan, const QStringList& sourceNames, bo
                            .arg(column.name));
     }
     return QStringLiteral("insert into main.%1 (%2) select %2 from "
-                          "(select s.rowid as source_row, %3 from %4 s where %5) as n "
-                          "where n.source_row in (select min(s.rowid) from %4 s where %5 group by %6) "
-                          "and not exists (select 1 from main.%1 m where %7) "
+                          "(select s.%3 as source_row, %4 from %5 s where %6) as n "
+                          "where n.source_row in (select min(s.%3) from %5 s where %6 group by %7) "
+                          "and not exists (select 1 from main.%1 m where %8) "
                           "order by n.source_row")
-        .arg(plan.name, names.join(QLatin1Char(',')), values.join(QStringLiteral(", ")), source, range,
-            keys.join(QStringLiteral(", ")), present.join(QStringLiteral(" and ")));
+        .arg(plan.name, names.join(QLatin1Char(',')), walk.key, values.join(QStringLiteral(", ")),
+            walk.relation, chosen, keys.join(QStringLiteral(", ")), present.join(QStringLiteral(" and ")));
 }
+
+// SQLite calls a table's rowid _rowid_, rowid and oid, each unless a column
+// takes that name; a table without rowid answers to none of them.
+QString rowidName(const QSqlDatabase& station, const QString& source, const QStringList& columns)
+{
+    for (const char* alias : { "_rowid_", "rowid", "oid" }) {
+        const QString name = QLatin1String(alias);
+        if (columns.contains(name, Qt::CaseInsensitive))
+            continue;
+        QSqlQuery probe(station);
+        if (probe.prepare(QStringLiteral("select %1 from %2 limit 0").arg(name, source)))
+            return name;
+    }
+    return QString();
+}
+
+qint64 rowCount(const QSqlDatabase& station, const QString& source)
+{
+    QSqlQuery query(station);
+    if (query.exec(QStringLiteral("select count(*) from ") + source) && query.next())
+        return query.value(0).toLongLong();
+    return -1;
+}
+
+// A copy of a source table whose rowid no name reaches, in the station's
+// temporary schema, keyed by an integer of its own. Declared before the
+// statements that read it, so they are gone when it is dropped.
+class WalkCopy
+{
+public:
+    explicit WalkCopy(const QSqlDatabase& station)
+        : m_station(station)
+    {
+    }
+    ~WalkCopy()
+    {
+        if (m_made)
+            QSqlQuery(m_station).exec(QStringLiteral("drop table temp.veloka_walk"));
+    }
+
+    // Re-points the walk at the copy; false when it cannot be made.
+    bool make(Walk& walk)
+    {
+        QStringList names;
+        for (int i = 0; i < walk.columns.size(); ++i)
+            names.append(QStringLiteral("c%1").arg(i));
+        QSqlQuery query(m_station);
+        m_made
+            = query.exec(QStringLiteral("create temp table veloka_walk (veloka_key integer primary key, %1)")
+                             .arg(names.join(QStringLiteral(", "))));
+        if (!m_made
+            || !query.exec(
+                QStringLiteral("insert into temp.veloka_walk (%1) select %2 from %3")
+                    .arg(names.join(QLatin1Char(',')), walk.columns.join(QLatin1Char(',')), walk.relation))) {
+            qDebug() << "walk copy false" << query.lastError().text();
+            return false;
+        }
+        walk = { QStringLiteral("temp.veloka_walk"), QStringLiteral("veloka_key"), names };
+        return true;
+    }
+
+private:
+    Q_DISABLE_COPY(WalkCopy)
+    QSqlDatabase m_station;
+    bool m_made = false;
+};
 
 // The second look-up of each card costs about a tenth of the merge; only stations
 // that once stored cards signed need it. The merge itself stores them unsigned.
@@ -251,80 +417,105 @@ private:
     bool m_attached = false;
 };
 
-// Merges one table batch by batch; Merged when its last row is handled.
+// Merges one table batch by batch; Merged when every row the source table
+// holds was read and either merged or skipped.
 DatabaseImport::Outcome mergeTable(const MergePlan& plan, int batchSize, Transaction& transaction,
     DatabaseImport::Progress* progress, DatabaseImport::Result& result)
 {
     using Outcome = DatabaseImport::Outcome;
     const QSqlDatabase station = QSqlDatabase::database();
-    // A missing source table counts as empty.
-    const QStringList sourceNames = sourceColumns(station, plan.name);
-    if (sourceNames.isEmpty())
+    const QString source = kSchema + QLatin1Char('.') + plan.name;
+    // A missing or unreadable source table counts as empty.
+    const QStringList names = sourceColumns(station, plan.name);
+    const qint64 total = names.isEmpty() ? -1 : rowCount(station, source);
+    if (total < 0)
         return Outcome::Merged;
+    result.held += total;
+    Walk walk { source, rowidName(station, source, names), {} };
+    for (const QString& name : names)
+        walk.columns.append(quotedName(name));
+    WalkCopy copy(station);
+    if (walk.key.isEmpty() && !copy.make(walk))
+        return total == 0 ? Outcome::Merged : Outcome::Incomplete;
+
     QSqlQuery merge(station);
+    QSqlQuery bad(station);
     QSqlQuery rows(station);
     rows.setForwardOnly(true);
-    if (!merge.prepare(mergeStatement(plan, sourceNames, holdsNegativeCards(station, plan)))
-        || !rows.prepare(QStringLiteral("select rowid from %1.%2 where rowid > :lo order by rowid limit :n")
-                             .arg(kSchema, plan.name))) {
+    if (!merge.prepare(mergeStatement(plan, walk, holdsNegativeCards(station, plan)))
+        || !bad.prepare(badValueStatement(plan, walk))
+        || !rows.prepare(QStringLiteral("select s.%1 from %2 s where s.%1 > :lo order by s.%1 limit :n")
+                             .arg(walk.key, walk.relation))) {
         qDebug() << "insert false" << plan.name << merge.lastError().text();
         return Outcome::InsertFailed;
     }
-    const auto mergeRange = [&](qint64 lo, qint64 hi) {
-        merge.bindValue(QStringLiteral(":lo"), lo);
-        merge.bindValue(QStringLiteral(":hi"), hi);
+    // Counts and merges the rows with key in (lo, hi]; false when a statement failed.
+    const auto mergeRange = [&](qint64 lo, qint64 hi, int count) {
+        for (QSqlQuery* query : { &bad, &merge }) {
+            query->bindValue(QStringLiteral(":lo"), lo);
+            query->bindValue(QStringLiteral(":hi"), hi);
+        }
+        if (!bad.exec() || !bad.next())
+            return false;
+        const int badCard = bad.value(0).toInt();
+        const int badMoney = bad.value(1).toInt();
+        bad.finish();
         const int inserted = merge.exec() ? merge.numRowsAffected() : -1;
         merge.finish();
-        return inserted;
-    };
-    const auto tally = [&](int rows, int inserted) {
+        if (inserted < 0 || badCard + badMoney + inserted > count)
+            return false;
+        result.read += count;
         result.merged += inserted;
-        result.skipped += rows - inserted;
+        result.skipped += count - inserted;
+        result.badCard += badCard;
+        result.badMoney += badMoney;
         transaction.merged(inserted);
+        return true;
     };
 
     qint64 lo = std::numeric_limits<qint64>::min();
-    int count = 0;
+    qint64 walked = 0;
     for (;;) {
-        // The batch's rowids, read to the end and reset before writing.
+        // The batch's keys, read to the end and reset before writing.
         QVector<qint64> batch;
         rows.bindValue(QStringLiteral(":lo"), lo);
         rows.bindValue(QStringLiteral(":n"), batchSize);
-        // A source table that cannot be read counts as ending here.
+        // A walk that cannot read on ends here; the count below tells.
         if (rows.exec()) {
             while (rows.next())
                 batch.append(rows.value(0).toLongLong());
         }
         rows.finish();
         if (batch.isEmpty())
-            return Outcome::Merged;
-        if (progress && !progress->rowReached(count + 1))
+            break;
+        if (progress && !progress->rowReached(int(walked) + 1))
             return Outcome::Cancelled;
-        count += batch.size();
+        walked += batch.size();
         if (!transaction.begin())
             return Outcome::InsertFailed;
 
-        const int inserted = mergeRange(lo, batch.last());
-        if (inserted >= 0) {
-            tally(batch.size(), inserted);
+        if (mergeRange(lo, batch.last(), batch.size())) {
             lo = batch.last();
         } else {
             // A failed statement undoes only its own batch: take its rows one
             // at a time, so those before the failing row stay.
             qDebug() << "batch false" << plan.name << merge.lastError().text();
             for (const qint64 row : qAsConst(batch)) {
-                const int one = mergeRange(lo, row);
-                if (one < 0) {
+                if (!mergeRange(lo, row, 1)) {
                     qDebug() << "insert false" << plan.name << merge.lastError().text();
                     return Outcome::InsertFailed;
                 }
-                tally(1, one);
                 lo = row;
             }
         }
         if (!transaction.commitIfDue())
             return Outcome::InsertFailed;
     }
+    if (walked != total) {
+        qDebug() << "import short" << plan.name << walked << "of" << total;
+        return Outcome::Incomplete;
+    }
+    return Outcome::Merged;
 }
 
 } // namespace
@@ -353,6 +544,12 @@ bool DatabaseImport::open(const QString& fileName)
     return true;
 }
 
+bool DatabaseImport::isStationFile(const QString& fileName)
+{
+    return isSameFile(fileName,
+        QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false).databaseName());
+}
+
 bool DatabaseImport::createLookupIndexes()
 {
     static const char* const statements[] = {
@@ -376,6 +573,11 @@ DatabaseImport::Result DatabaseImport::merge(Progress* progress)
     createLookupIndexes();
 
     const QSqlDatabase station = QSqlDatabase::database();
+    // Attaching the live file to itself waits on its own lock and then fails.
+    if (isSameFile(source.databaseName(), station.databaseName())) {
+        result.outcome = Outcome::SameFile;
+        return result;
+    }
     const Attachment attachment(station, source.databaseName());
     if (!attachment.attached())
         return result;

@@ -10,7 +10,8 @@
 //   backcard  same card number and same time stamp
 //   devch     same time stamp
 // New rows get new ids; imported users come unbound. The man table is never
-// read. The source file is only read. Rows are merged in batches of source
+// read. Rows whose card number or amounts are no such values are skipped and
+// counted. The source file is only read. Rows are merged in batches of source
 // rows; whatever was merged before a cancel or a failed insert is committed
 // and stays, down to the rows before a refused one within its batch. Of
 // several source rows with one key, the first is merged.
@@ -18,13 +19,24 @@ class DatabaseImport
 {
 public:
     enum class Table { User, Record, BackCard, DevCh };
-    enum class Outcome { Merged, OpenFailed, Cancelled, InsertFailed };
+    enum class Outcome {
+        Merged,
+        OpenFailed,
+        SameFile, // the file is the station's own database
+        Cancelled,
+        InsertFailed,
+        Incomplete, // fewer rows were read than the source holds
+    };
     struct Result
     {
         Outcome outcome = Outcome::OpenFailed;
-        Table table = Table::User; // where it stopped, for Cancelled and InsertFailed
+        Table table = Table::User; // where it stopped, for Cancelled, InsertFailed and Incomplete
+        qint64 held = 0; // rows the source tables hold
+        int read = 0;
         int merged = 0;
-        int skipped = 0;
+        int skipped = 0; // read but not merged: present already, or of the two kinds below
+        int badCard = 0; // a card number that is no 32-bit unsigned number
+        int badMoney = 0; // an amount that is no amount of fen
     };
 
     // What the progress window sees: the range of each table (the source's
@@ -45,6 +57,9 @@ public:
     // after) at the file and opens it read-only. False when the file cannot be
     // opened or is not an SQLite database.
     bool open(const QString& fileName);
+
+    // Whether the file is the station's live database, under any path or link.
+    static bool isStationFile(const QString& fileName);
 
     // Merges from the file open() opened, which is attached to the station's
     // connection for the length of the merge. OpenFailed when it cannot be.

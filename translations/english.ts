@@ -1529,6 +1529,18 @@ recharging</translation>
         <translation>The backup cannot go into the database's own folder</translation>
     </message>
     <message>
+        <source>不能导入正在使用的数据库</source>
+        <translation>This is the database in use; it cannot be imported into itself</translation>
+    </message>
+    <message>
+        <source>跳过卡号无效的数据 %1 条，金额无效的数据 %2 条</source>
+        <translation>Skipped %1 rows with an invalid card number and %2 rows with an invalid amount</translation>
+    </message>
+    <message>
+        <source>导入数据库未完成：数据库有 %1 条数据，只读到 %2 条，已合并 %3 条</source>
+        <translation>Import not complete: the file holds %1 rows, only %2 were read, %3 were merged</translation>
+    </message>
+    <message>
         <source>本地暂存文件无法写入，未充值，发卡器未改动</source>
         <translation>The local holding file cannot be written: nothing was loaded, the card issuer is unchanged</translation>
     </message>

@@ -103,6 +103,11 @@ void run(QWidget* parent)
         MessageBox::showMessage(parent, sysText("提示"), sysText("未选择文件"));
         return;
     }
+    // Attaching the live file to itself would wait on its own lock and fail.
+    if (DatabaseImport::isStationFile(file)) {
+        MessageBox::showMessage(parent, sysText("错误提示"), sysText("不能导入正在使用的数据库"));
+        return;
+    }
     DatabaseImport importer;
     if (!importer.open(file)) {
         MessageBox::showMessage(parent, sysText("提示"), sysText("打开数据库失败"));
@@ -114,8 +119,25 @@ void run(QWidget* parent)
         result = importer.merge(&progress);
     }
     switch (result.outcome) {
-    case DatabaseImport::Outcome::Merged:
-        MessageBox::showMessage(parent, sysText("提示"), sysText("导入数据库成功"));
+    case DatabaseImport::Outcome::Merged: {
+        QString text = sysText("导入数据库成功");
+        if (result.badCard + result.badMoney > 0)
+            text += QLatin1Char('\n')
+                + sysText("跳过卡号无效的数据 %1 条，金额无效的数据 %2 条")
+                      .arg(result.badCard)
+                      .arg(result.badMoney);
+        MessageBox::showMessage(parent, sysText("提示"), text);
+        break;
+    }
+    case DatabaseImport::Outcome::SameFile:
+        MessageBox::showMessage(parent, sysText("错误提示"), sysText("不能导入正在使用的数据库"));
+        break;
+    case DatabaseImport::Outcome::Incomplete:
+        MessageBox::showMessage(parent, sysText("错误提示"),
+            sysText("导入数据库未完成：数据库有 %1 条数据，只读到 %2 条，已合并 %3 条")
+                .arg(result.held)
+                .arg(result.read)
+                .arg(result.merged));
         break;
     case DatabaseImport::Outcome::Cancelled:
         break;

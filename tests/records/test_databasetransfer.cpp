@@ -5,6 +5,7 @@
 
 #include <QSqlRecord>
 #include <functional>
+#include <unistd.h>
 
 namespace {
 
@@ -333,8 +334,9 @@ private slots:
     }
 
     // Cells are read by position and converted as the workflows' bindings
-    // do: an absent text is empty, an absent number 0, a fraction rounded.
-    // An older user table without the bind columns still merges.
+    // do: an absent text is empty, an absent number 0; an amount with a
+    // fraction is no amount. An older user table without the bind columns
+    // still merges.
     void source_cells_are_read_by_position_and_normalised()
     {
         const QString source = m_fixture.path("old.db");
@@ -355,11 +357,106 @@ private slots:
         QVERIFY(importer.open(source));
         const DatabaseImport::Result result = importer.merge();
         QCOMPARE(result.outcome, DatabaseImport::Outcome::Merged);
-        QCOMPARE(result.merged, 3);
+        QCOMPARE(result.merged, 2);
+        QCOMPARE(result.badMoney, 1);
         QCOMPARE(values("select cardnum, name, addr, phone, carnum, date, note, bindchid from user"),
             QStringList({ "5|five||||||NULL" }));
-        QCOMPARE(values("select money, sn, ver, manager, date from devch"),
-            QStringList({ "3|0|0||d1", "0|3|4|m|" }));
+        QCOMPARE(values("select money, sn, ver, manager, date from devch"), QStringList({ "0|3|4|m|" }));
+    }
+
+    void the_walk_reaches_every_row_whatever_the_columns_are_called_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("extra");
+        const QString head = QStringLiteral("id integer primary key, cardnum INTEGER, name, addr, phone, "
+                                            "carnum, date, manager, sn, note");
+        QTest::newRow("text in a rowid column") << head + ", rowid TEXT)"
+                                                << "'z'";
+        QTest::newRow("null in a rowid column") << head + ", rowid TEXT)"
+                                                << "NULL";
+        QTest::newRow("every rowid name taken") << head + ", _rowid_ TEXT, RowId TEXT, oid TEXT)"
+                                                << "NULL, 'x', NULL";
+        QTest::newRow("without rowid") << head + ", rowid TEXT) without rowid"
+                                       << "NULL";
+    }
+
+    void the_walk_reaches_every_row_whatever_the_columns_are_called()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, extra);
+        const QString source = m_fixture.path("shadowed.db");
+        {
+            QSqlDatabase other = addStationConnection(source, QStringLiteral("shadowed"));
+            QVERIFY(other.open());
+            QSqlQuery query(other);
+            QVERIFY(query.exec("create table user (" + table));
+            for (int card = 1; card <= 3; ++card)
+                QVERIFY(query.exec(
+                    QStringLiteral("insert into user values (%1, %1, 'n%1', '', '', '', '', '', '', "
+                                   "'', %2)")
+                        .arg(card)
+                        .arg(extra)));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("shadowed"));
+        DatabaseImport importer;
+        importer.setBatchSize(2);
+        QVERIFY(importer.open(source));
+        const DatabaseImport::Result result = importer.merge();
+        QCOMPARE(result.outcome, DatabaseImport::Outcome::Merged);
+        QCOMPARE(result.read, 3);
+        QCOMPARE(values("select cardnum, name from user"), QStringList({ "1|n1", "2|n2", "3|n3" }));
+    }
+
+    // Rows whose card number or amounts are no such thing are left out,
+    // counted by reason, and the operator is told.
+    void rows_with_values_that_are_not_values_are_skipped_and_reported()
+    {
+        const QString source = m_fixture.path("hostile.db");
+        buildDatabase(source, m_station, [] {
+            QVERIFY(insertUser(RecordsFixture::user(5, "good")));
+            exec("insert into user (cardnum, name) values (99999999999, 'wide'), ('lots', 'word'), "
+                 "(x'05', 'blob'), (NULL, 'none'), (2.5, 'fraction'), (-2147483649, 'below')");
+            QVERIFY(insertRechargeRow(RecordsFixture::recharge(5, "good", "2024-06-01 10.00.00")));
+            exec("insert into record (cardnum, date, pay, pay_old, pay_new) values "
+                 "(5, 'a', 'lots of money', '', ''), (5, 'b', '1.00', 'NaN', ''), (5, 'c', x'31', '', ''), "
+                 "(5, 'd', '12.5', '', ''), (5, 'e', '1.00', '', '-1.00'), (5, 'f', '42949672.96', '', ''), "
+                 "(99999999999, 'g', '1.00', '', '')");
+            exec("insert into backcard (cardnum, date, pay) values (5, 'a', 'NaN'), (5, 'b', '42949672.95')");
+            exec("insert into devch (money, date) values ('NaN', 'a'), (-1, 'b'), (4294967295, 'c')");
+        });
+        FileDialog::setNextFileName(source);
+        DatabaseImportPrompt::run(nullptr);
+        QCOMPARE(RecordsFixture::messageTexts(),
+            QStringList { QStringLiteral("导入数据库成功\n跳过卡号无效的数据 7 条，金额无效的数据 9 条") });
+        QCOMPARE(values("select cardnum, name from user"), QStringList({ "5|good" }));
+        QCOMPARE(values("select date, pay from record"), QStringList({ "2024-06-01 10.00.00|10.00" }));
+        QCOMPARE(values("select date, pay from backcard"), QStringList({ "b|42949672.95" }));
+        QCOMPARE(values("select money, date from devch"), QStringList({ "4294967295|c" }));
+    }
+
+    void importing_the_live_database_is_refused_untouched_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::newRow("same path") << "";
+        QTest::newRow("symbolic link") << "symbolic.db";
+        QTest::newRow("hard link") << "hard.db";
+    }
+
+    void importing_the_live_database_is_refused_untouched()
+    {
+        QFETCH(QString, link);
+        QVERIFY(insertUser(RecordsFixture::user(1, "own")));
+        QString chosen = m_station;
+        if (link == "symbolic.db")
+            QVERIFY(QFile::link(m_station, chosen = m_fixture.path(link)));
+        else if (!link.isEmpty())
+            QCOMPARE(
+                ::link(QFile::encodeName(m_station), QFile::encodeName(chosen = m_fixture.path(link))), 0);
+        const QByteArray before = fileBytes(m_station);
+        FileDialog::setNextFileName(chosen);
+        DatabaseImportPrompt::run(nullptr);
+        QCOMPARE(RecordsFixture::messageTexts(), QStringList { "不能导入正在使用的数据库" });
+        QCOMPARE(fileBytes(m_station), before);
     }
 
     void files_that_are_not_databases_do_not_open_and_missing_tables_count_as_empty()
