@@ -127,11 +127,12 @@ QString validExpression(Value kind, const QString& cell)
     case Value::Fen:
         return QStringLiteral("(%1 is null or %2)").arg(cell, integerWithin(cell, "0"));
     case Value::MoneyText:
-        return QStringLiteral(
-            "(%1 is null or %1 = '' or coalesce(typeof(%1) = 'text' and length(%1) between 4 and 11 "
-            "and %1 glob '[0-9]*.[0-9][0-9]' and substr(%1, 1, length(%1) - 3) not glob '*[^0-9]*' "
-            "and cast(substr(%1, 1, length(%1) - 3) as integer) * 100 + cast(substr(%1, -2) as integer) "
-            "<= 4294967295, 0))")
+        // Digits, one dot before the last two of them, and no more than
+        // 42949672.95; texts of equal length compare as their numbers.
+        return QStringLiteral("(%1 is null or %1 = '' or coalesce(typeof(%1) = 'text' "
+                              "and %1 glob '[0-9]*.[0-9][0-9]' and instr(%1, '.') = length(%1) - 2 "
+                              "and %1 not glob '*[^0-9.]*' "
+                              "and (length(%1) < 11 or (length(%1) = 11 and %1 <= '42949672.95')), 0))")
             .arg(cell);
     case Value::Number:
     case Value::Text:
@@ -206,15 +207,18 @@ QString walkRange(const Walk& walk)
     return QStringLiteral("s.%1 > :lo and s.%1 <= :hi").arg(walk.key);
 }
 
-// Counts the source rows with key in (:lo, :hi] that are skipped for a card
-// number that is none, and, of the others, for an amount that is none.
-QString badValueStatement(const MergePlan& plan, const Walk& walk)
+// Reads the next :n source rows after key :lo: the last key, how many, and
+// how many of them are skipped for a card number that is none, and, of the
+// others, for an amount that is none.
+QString stepStatement(const MergePlan& plan, const Walk& walk)
 {
     const Validity valid = validity(plan, sourceCells(plan, walk));
-    return QStringLiteral("select coalesce(sum(case when %1 then 0 else 1 end), 0), "
-                          "coalesce(sum(case when %1 then (case when %2 then 0 else 1 end) else 0 end), 0) "
-                          "from %3 s where %4")
-        .arg(valid.card, valid.money, walk.relation, walkRange(walk));
+    return QStringLiteral(
+        "select max(k), count(*), coalesce(sum(1 - card), 0), coalesce(sum(card * (1 - money)), 0) "
+        "from (select s.%1 as k, (case when %2 then 1 else 0 end) as card, "
+        "(case when %3 then 1 else 0 end) as money from %4 s where s.%1 > :lo "
+        "order by s.%1 limit :n)")
+        .arg(walk.key, valid.card, valid.money, walk.relation);
 }
 
 // Copies the source rows with key in (:lo, :hi] that hold valid values and
@@ -439,36 +443,44 @@ DatabaseImport::Outcome mergeTable(const MergePlan& plan, int batchSize, Transac
         return total == 0 ? Outcome::Merged : Outcome::Incomplete;
 
     QSqlQuery merge(station);
-    QSqlQuery bad(station);
-    QSqlQuery rows(station);
-    rows.setForwardOnly(true);
+    QSqlQuery next(station);
+    next.setForwardOnly(true);
     if (!merge.prepare(mergeStatement(plan, walk, holdsNegativeCards(station, plan)))
-        || !bad.prepare(badValueStatement(plan, walk))
-        || !rows.prepare(QStringLiteral("select s.%1 from %2 s where s.%1 > :lo order by s.%1 limit :n")
-                             .arg(walk.key, walk.relation))) {
-        qDebug() << "insert false" << plan.name << merge.lastError().text();
+        || !next.prepare(stepStatement(plan, walk))) {
+        qDebug() << "insert false" << plan.name << merge.lastError().text() << next.lastError().text();
         return Outcome::InsertFailed;
     }
-    // Counts and merges the rows with key in (lo, hi]; false when a statement failed.
-    const auto mergeRange = [&](qint64 lo, qint64 hi, int count) {
-        for (QSqlQuery* query : { &bad, &merge }) {
-            query->bindValue(QStringLiteral(":lo"), lo);
-            query->bindValue(QStringLiteral(":hi"), hi);
-        }
-        if (!bad.exec() || !bad.next())
-            return false;
-        const int badCard = bad.value(0).toInt();
-        const int badMoney = bad.value(1).toInt();
-        bad.finish();
+    struct Step
+    {
+        qint64 last = 0;
+        int rows = 0;
+        int badCard = 0;
+        int badMoney = 0;
+    };
+    // The next rows after lo; none when the walk cannot read on.
+    const auto step = [&](qint64 lo, int count) {
+        Step read;
+        next.bindValue(QStringLiteral(":lo"), lo);
+        next.bindValue(QStringLiteral(":n"), count);
+        if (next.exec() && next.next())
+            read = { next.value(0).toLongLong(), next.value(1).toInt(), next.value(2).toInt(),
+                next.value(3).toInt() };
+        next.finish();
+        return read;
+    };
+    // Merges the rows of a step; false when the statement failed.
+    const auto mergeStep = [&](qint64 lo, const Step& read) {
+        merge.bindValue(QStringLiteral(":lo"), lo);
+        merge.bindValue(QStringLiteral(":hi"), read.last);
         const int inserted = merge.exec() ? merge.numRowsAffected() : -1;
         merge.finish();
-        if (inserted < 0 || badCard + badMoney + inserted > count)
+        if (inserted < 0 || read.badCard + read.badMoney + inserted > read.rows)
             return false;
-        result.read += count;
+        result.read += read.rows;
         result.merged += inserted;
-        result.skipped += count - inserted;
-        result.badCard += badCard;
-        result.badMoney += badMoney;
+        result.skipped += read.rows - inserted;
+        result.badCard += read.badCard;
+        result.badMoney += read.badMoney;
         transaction.merged(inserted);
         return true;
     };
@@ -476,36 +488,29 @@ DatabaseImport::Outcome mergeTable(const MergePlan& plan, int batchSize, Transac
     qint64 lo = std::numeric_limits<qint64>::min();
     qint64 walked = 0;
     for (;;) {
-        // The batch's keys, read to the end and reset before writing.
-        QVector<qint64> batch;
-        rows.bindValue(QStringLiteral(":lo"), lo);
-        rows.bindValue(QStringLiteral(":n"), batchSize);
+        const Step batch = step(lo, batchSize);
         // A walk that cannot read on ends here; the count below tells.
-        if (rows.exec()) {
-            while (rows.next())
-                batch.append(rows.value(0).toLongLong());
-        }
-        rows.finish();
-        if (batch.isEmpty())
+        if (batch.rows == 0)
             break;
         if (progress && !progress->rowReached(int(walked) + 1))
             return Outcome::Cancelled;
-        walked += batch.size();
+        walked += batch.rows;
         if (!transaction.begin())
             return Outcome::InsertFailed;
 
-        if (mergeRange(lo, batch.last(), batch.size())) {
-            lo = batch.last();
+        if (mergeStep(lo, batch)) {
+            lo = batch.last;
         } else {
             // A failed statement undoes only its own batch: take its rows one
             // at a time, so those before the failing row stay.
             qDebug() << "batch false" << plan.name << merge.lastError().text();
-            for (const qint64 row : qAsConst(batch)) {
-                if (!mergeRange(lo, row, 1)) {
+            for (int i = 0; i < batch.rows; ++i) {
+                const Step one = step(lo, 1);
+                if (one.rows != 1 || !mergeStep(lo, one)) {
                     qDebug() << "insert false" << plan.name << merge.lastError().text();
                     return Outcome::InsertFailed;
                 }
-                lo = row;
+                lo = one.last;
             }
         }
         if (!transaction.commitIfDue())
