@@ -407,6 +407,41 @@ private slots:
         QCOMPARE(values("select cardnum, name from user"), QStringList({ "1|n1", "2|n2", "3|n3" }));
     }
 
+    // Rows that vanish from the source while it is read are a failure, not a merge.
+    void a_source_that_loses_rows_during_the_walk_is_reported_incomplete()
+    {
+        const QString source = m_fixture.path("shrinking.db");
+        buildDatabase(source, m_station, [] {
+            for (quint32 card = 1; card <= 3; ++card)
+                QVERIFY(insertUser(RecordsFixture::user(card, "u")));
+        });
+        class Shrink : public StopAt
+        {
+        public:
+            using StopAt::StopAt;
+            bool rowReached(int count) override
+            {
+                if (count == 1) {
+                    QSqlDatabase other = addStationConnection(file, QStringLiteral("writer"));
+                    deleted = other.open() && QSqlQuery(other).exec("delete from user where cardnum = 3");
+                }
+                return StopAt::rowReached(count);
+            }
+            QString file;
+            bool deleted = false;
+        } progress(DatabaseImport::Table::DevCh, 1);
+        progress.file = source;
+        DatabaseImport importer;
+        importer.setBatchSize(1);
+        QVERIFY(importer.open(source));
+        const DatabaseImport::Result result = importer.merge(&progress);
+        QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+        QVERIFY(progress.deleted);
+        QCOMPARE(result.outcome, DatabaseImport::Outcome::Incomplete);
+        QCOMPARE(result.held, qint64(3));
+        QCOMPARE(result.read, 2);
+    }
+
     // Rows whose card number or amounts are no such thing are left out,
     // counted by reason, and the operator is told.
     void rows_with_values_that_are_not_values_are_skipped_and_reported()
