@@ -103,9 +103,12 @@ void run(QWidget* parent)
         MessageBox::showMessage(parent, sysText("提示"), sysText("未选择文件"));
         return;
     }
+    const auto refuseLiveFile = [parent] {
+        MessageBox::showMessage(parent, sysText("错误提示"), sysText("不能导入正在使用的数据库"));
+    };
     // Attaching the live file to itself would wait on its own lock and fail.
     if (DatabaseImport::isStationFile(file)) {
-        MessageBox::showMessage(parent, sysText("错误提示"), sysText("不能导入正在使用的数据库"));
+        refuseLiveFile();
         return;
     }
     DatabaseImport importer;
@@ -130,7 +133,7 @@ void run(QWidget* parent)
         break;
     }
     case DatabaseImport::Outcome::SameFile:
-        MessageBox::showMessage(parent, sysText("错误提示"), sysText("不能导入正在使用的数据库"));
+        refuseLiveFile();
         break;
     case DatabaseImport::Outcome::Incomplete:
         MessageBox::showMessage(parent, sysText("错误提示"),
