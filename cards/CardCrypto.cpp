@@ -120,3 +120,9 @@ QString moneyText(quint32 fen)
 {
     return QString::asprintf("%u.%02u", fen / 100, fen % 100);
 }
+
+QString signedMoneyText(qint64 fen)
+{
+    const quint64 magnitude = fen < 0 ? quint64(0) - quint64(fen) : quint64(fen);
+    return QString::asprintf("%s%llu.%02llu", fen < 0 ? "-" : "", magnitude / 100, magnitude % 100);
+}

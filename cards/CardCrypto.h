@@ -30,6 +30,8 @@ QString cardIdText(quint32 idValue);
 
 // Money in fen as "%d.%02d" yuan text: 1234 -> "12.34", 5 -> "0.05".
 QString moneyText(quint32 fen);
+// Sums and differences, which may pass 32 bits or fall below zero: "-12.34".
+QString signedMoneyText(qint64 fen);
 
 // Little-endian field helpers shared by every byte layout of the station.
 inline quint16 readLe16(const quint8* p)

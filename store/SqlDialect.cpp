@@ -61,6 +61,18 @@ QString SqlDialect::idOrder() const
     return isServer() ? QStringLiteral(" order by id") : QString();
 }
 
+QString SqlDialect::moneyFen(const QString& column) const
+{
+    // Ten integer digits at most: the cast can then not overflow on the server.
+    const QString wellFormed = isServer()
+        ? QStringLiteral("%1 ~ '^[0-9]{1,10}[.][0-9]{2}$'").arg(column)
+        : QStringLiteral("%1 glob '[0-9]*.[0-9][0-9]' and length(%1) <= 13"
+                         " and substr(%1, 1, length(%1) - 3) not glob '*[^0-9]*'")
+              .arg(column);
+    return QStringLiteral("(case when %1 then cast(replace(%2, '.', '') as bigint) end)")
+        .arg(wellFormed, column);
+}
+
 QString SqlDialect::beginWrite() const
 {
     return isServer() ? QStringLiteral("begin") : QStringLiteral("begin immediate");

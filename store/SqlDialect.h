@@ -35,6 +35,10 @@ public:
     // returns them so by itself, the server only when asked (an updated row
     // moves to the end of its table there).
     QString idOrder() const;
+    // The fen of a money text column ("12.34" is 1234) as an exact integer,
+    // NULL where the text is not digits, a point and two digits (older or
+    // imported rows), so sums skip it and count() tells how many were skipped.
+    QString moneyFen(const QString& column) const;
     // Opens a write transaction that holds the right to write until commit:
     // SQLite takes its write lock at once, the server needs no table lock for
     // inserts of new rows.

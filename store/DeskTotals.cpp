@@ -1,0 +1,108 @@
+#include "DeskTotals.h"
+
+#include "SqlDialect.h"
+
+#include <QMap>
+#include <QPair>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+using DayOperator = QPair<QString, QString>;
+
+struct TableSums
+{
+    const char* table;
+    const char* money; // money column; empty for a table without money
+    bool moneyText; // the column holds "%d.%02d" text, not fen
+    DeskSum DeskTotalsRow::*sum; // null: only counted (issued cards)
+};
+
+// One grouped statement per table: the day is the first ten characters of
+// the "yyyy-MM-dd hh.mm.ss" stamp, which also compares in time order as text.
+bool addTable(const TableSums& spec, const QString& from, const QString& to, const QString& manager,
+    QMap<DayOperator, DeskTotalsRow>& rows)
+{
+    const SqlDialect dialect = SqlDialect::current();
+    QString fen = QStringLiteral("0");
+    if (spec.money)
+        fen = spec.moneyText ? dialect.moneyFen(QLatin1String(spec.money)) : QLatin1String(spec.money);
+    QString statement
+        = QStringLiteral("select substr(date, 1, 10), manager, count(*), sum(%1), count(%1) from %2"
+                         " where date >= :from and date <= :to")
+              .arg(fen, dialect.table(QLatin1String(spec.table)));
+    if (!manager.isEmpty())
+        statement += QStringLiteral(" and manager = :manager");
+    statement += QStringLiteral(" group by substr(date, 1, 10), manager");
+
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    query.prepare(statement);
+    query.bindValue(QStringLiteral(":from"), from);
+    query.bindValue(QStringLiteral(":to"), to);
+    if (!manager.isEmpty())
+        query.bindValue(QStringLiteral(":manager"), manager);
+    if (!query.exec())
+        return false;
+    while (query.next()) {
+        const DayOperator key(query.value(0).toString(), query.value(1).toString());
+        DeskTotalsRow& row = rows[key];
+        row.day = key.first;
+        row.manager = key.second;
+        const int count = query.value(2).toInt();
+        if (!spec.sum) {
+            row.issued += count;
+            continue;
+        }
+        DeskSum& sum = row.*spec.sum;
+        sum.count += count;
+        // The server sums bigint as numeric, which arrives as text.
+        sum.fen += query.value(3).toLongLong();
+        row.unreadable += count - query.value(4).toInt();
+    }
+    return true;
+}
+
+} // namespace
+
+void DeskTotalsRow::add(const DeskTotalsRow& other)
+{
+    recharges.count += other.recharges.count;
+    recharges.fen += other.recharges.fen;
+    refunds.count += other.refunds.count;
+    refunds.fen += other.refunds.fen;
+    topUps.count += other.topUps.count;
+    topUps.fen += other.topUps.fen;
+    issued += other.issued;
+    unreadable += other.unreadable;
+}
+
+DeskTotalsRow DeskTotals::total() const
+{
+    DeskTotalsRow sum;
+    for (const DeskTotalsRow& row : rows)
+        sum.add(row);
+    return sum;
+}
+
+DeskTotals loadDeskTotals(const QDateTime& from, const QDateTime& to, const QString& manager)
+{
+    static const TableSums kTables[] = {
+        { "record", "pay", true, &DeskTotalsRow::recharges },
+        { "backcard", "pay", true, &DeskTotalsRow::refunds },
+        { "devch", "money", false, &DeskTotalsRow::topUps },
+        { "user", nullptr, false, nullptr },
+    };
+    const QString fromText = from.toString(kRecordTimeFormat);
+    const QString toText = to.toString(kRecordTimeFormat);
+    DeskTotals totals;
+    QMap<DayOperator, DeskTotalsRow> rows;
+    for (const TableSums& spec : kTables) {
+        if (!addTable(spec, fromText, toText, manager, rows))
+            return totals;
+    }
+    totals.rows = rows.values().toVector();
+    totals.status = totals.rows.isEmpty() ? LookupStatus::NotFound : LookupStatus::Found;
+    return totals;
+}
