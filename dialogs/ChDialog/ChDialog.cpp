@@ -128,6 +128,7 @@ void ChDialog::on_btn_read_clicked()
                            .arg(moneyText(settled->amount), moneyText(settled->newBalance));
         if (settled->deduction == RechargeResult::DeductFailed)
             text += QLatin1Char('\n') + tr("发卡器扣款失败，金额：%1元").arg(moneyText(settled->amount));
+        offerReceipt(rechargeReceipt(*settled));
         showMessage(this, tr("提示"), text);
         reportRecord(*settled);
     }
@@ -146,9 +147,24 @@ void ChDialog::reportRecord(const RechargeResult& result)
                           moneyText(result.newBalance)));
 }
 
+DeskOutput::Receipt ChDialog::rechargeReceipt(const RechargeResult& result) const
+{
+    DeskOutput::Receipt receipt;
+    receipt.company = m_station.config.company;
+    receipt.readerSerial = m_station.session.readerSerial;
+    receipt.cardnum = cardNumber(result.id);
+    receipt.amount = result.amount;
+    receipt.balanceBefore = result.oldBalance;
+    receipt.balanceAfter = result.newBalance;
+    receipt.time = QDateTime::currentDateTime();
+    receipt.manager = m_station.session.managerName;
+    return receipt;
+}
+
 void ChDialog::on_btn_pay_clicked()
 {
     const quint32 yuan = quint32(m_ui->spin_pay_money->value());
+    offerReceipt(std::nullopt);
     const RechargeResult r = CardRecharge(m_station).recharge(m_uid, yuan);
     if (r.consumesRead()) {
         m_ui->group_pay->setEnabled(false);
@@ -198,6 +214,7 @@ void ChDialog::on_btn_pay_clicked()
     }
 
     m_ui->label_remain_value->setText(moneyText(r.newBalance));
+    offerReceipt(rechargeReceipt(r));
     reportRecord(r);
     QString text = tr("充值成功:")
         + tr("%1,充值金额=%2元").arg(QStringLiteral("%1").arg(r.id, 8, 16, QLatin1Char(' '))).arg(yuan);
@@ -237,4 +254,23 @@ void ChDialog::on_btn_read_devinfo_clicked()
         }
     }
     showInfo(this, text);
+}
+
+void ChDialog::offerReceipt(std::optional<DeskOutput::Receipt> receipt)
+{
+    m_receipt = receipt;
+    m_ui->btn_receipt->setEnabled(m_receipt.has_value());
+    m_ui->btn_receipt_print->setEnabled(m_receipt.has_value());
+}
+
+void ChDialog::on_btn_receipt_clicked()
+{
+    if (m_receipt)
+        DeskOutput::savePdf(this, DeskOutput::receipt(*m_receipt), DeskOutput::receiptFileName(*m_receipt));
+}
+
+void ChDialog::on_btn_receipt_print_clicked()
+{
+    if (m_receipt)
+        DeskOutput::print(this, DeskOutput::receipt(*m_receipt));
 }

@@ -2,6 +2,7 @@
 
 #include "CardRecharge.h"
 #include "CardWatch.h"
+#include "DeskOutput.h"
 #include "UserCardStation.h"
 #include "UserStore.h"
 
@@ -37,6 +38,8 @@ signals:
 private slots:
     void timer_exec();
     void on_btnMenu_Close_clicked();
+    void on_btn_receipt_clicked();
+    void on_btn_receipt_print_clicked();
     void on_btn_read_clicked();
     void on_btn_pay_clicked();
     void on_check_multi_ch_toggled(bool checked);
@@ -48,7 +51,12 @@ private:
     // Where the row of a recharge that changed the card went, when not simply stored.
     void reportRecord(const RechargeResult& result);
 
+    // The last successful operation's receipt, offered until the next attempt.
+    void offerReceipt(std::optional<DeskOutput::Receipt> receipt);
+    DeskOutput::Receipt rechargeReceipt(const RechargeResult& result) const;
+
     const QScopedPointer<Ui::ChDialog> m_ui;
+    std::optional<DeskOutput::Receipt> m_receipt;
     UserCardStation m_station;
     std::optional<CardWatch> m_watch;
     quint32 m_uid = 0;

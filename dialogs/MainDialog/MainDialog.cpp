@@ -1,6 +1,7 @@
 #include "MainDialog.h"
 
 #include "BackCardDialog.h"
+#include "CardStatementDialog.h"
 #include "ChDialog.h"
 #include "DialogChrome.h"
 #include "ManagerDialog.h"
@@ -10,6 +11,7 @@
 #include "RecordDialog.h"
 #include "SetCardDialog.h"
 #include "SysDialog.h"
+#include "TotalsDialog.h"
 #include "UserDialog.h"
 #include "ui_MainDialog.h"
 
@@ -57,6 +59,9 @@ void MainDialog::initForm()
 {
     DialogChrome::apply(this, m_ui->widgetTitle, m_ui->btnMenu_Min, m_ui->btnMenu_Max, m_ui->btnMenu_Close);
     setWindowTitle(m_ui->labTitle->text());
+    // The desk windows take focus with Tab and open with a key as well.
+    m_ui->btn_totals->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    m_ui->btn_statement->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
 }
 
 void MainDialog::initConfig()
@@ -268,5 +273,18 @@ void MainDialog::on_btn_sys_clicked()
     openChildDialog<SysDialog>([this](SysDialog& d) {
         d.setConfig(m_config, m_reader.get());
         d.setSession(m_session);
+    });
+}
+
+void MainDialog::on_btn_totals_clicked()
+{
+    openChildDialog<TotalsDialog>([this](TotalsDialog& d) { d.setup(m_config, m_session); });
+}
+
+void MainDialog::on_btn_statement_clicked()
+{
+    openChildDialog<CardStatementDialog>([this](CardStatementDialog& d) {
+        d.setup(m_config, m_reader.get(), m_readerInfo);
+        d.setup(m_session);
     });
 }

@@ -76,6 +76,8 @@ private slots:
     void on_btn_record_clicked();
     void on_btn_setCard_clicked();
     void on_btn_sys_clicked();
+    void on_btn_totals_clicked();
+    void on_btn_statement_clicked();
     void childDestroyed(QObject* dialog);
 
 private:

@@ -126,6 +126,7 @@ void NewCardDialog::on_btn_new_card_clicked()
 void NewCardDialog::on_btn_exit_card_clicked()
 {
     const QString error = tr("错误提示");
+    offerReceipt(std::nullopt);
     const ReturnResult r = CardReturn(m_station).returnCard();
     switch (r.outcome) {
     case ReturnResult::BadUserKey:
@@ -159,6 +160,17 @@ void NewCardDialog::on_btn_exit_card_clicked()
     case ReturnResult::Returned:
         break;
     }
+
+    DeskOutput::Receipt receipt;
+    receipt.refund = true;
+    receipt.company = m_station.config.company;
+    receipt.readerSerial = m_station.session.readerSerial;
+    receipt.cardnum = cardNumber(r.id);
+    receipt.amount = r.amount;
+    receipt.balanceBefore = r.amount; // the whole balance is refunded
+    receipt.time = QDateTime::currentDateTime();
+    receipt.manager = m_station.session.managerName;
+    offerReceipt(receipt);
 
     const QString money = moneyText(r.amount);
     if (r.record == LedgerKept::Lost)
@@ -225,4 +237,23 @@ void NewCardDialog::on_check_multi_new_card_toggled(bool checked)
         m_timer.start(ContinuousIntervalMs);
     else
         m_timer.stop();
+}
+
+void NewCardDialog::offerReceipt(std::optional<DeskOutput::Receipt> receipt)
+{
+    m_receipt = receipt;
+    m_ui->btn_receipt->setEnabled(m_receipt.has_value());
+    m_ui->btn_receipt_print->setEnabled(m_receipt.has_value());
+}
+
+void NewCardDialog::on_btn_receipt_clicked()
+{
+    if (m_receipt)
+        DeskOutput::savePdf(this, DeskOutput::receipt(*m_receipt), DeskOutput::receiptFileName(*m_receipt));
+}
+
+void NewCardDialog::on_btn_receipt_print_clicked()
+{
+    if (m_receipt)
+        DeskOutput::print(this, DeskOutput::receipt(*m_receipt));
 }

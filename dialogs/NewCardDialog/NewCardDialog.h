@@ -2,6 +2,7 @@
 
 #include "CardIssue.h"
 #include "CardWatch.h"
+#include "DeskOutput.h"
 #include "UserCardStation.h"
 
 #include <QDialog>
@@ -36,6 +37,8 @@ signals:
 private slots:
     void timer_exec();
     void on_btnMenu_Close_clicked();
+    void on_btn_receipt_clicked();
+    void on_btn_receipt_print_clicked();
     void on_btn_new_card_clicked();
     void on_btn_exit_card_clicked();
     void on_btn_bind_clicked();
@@ -50,7 +53,11 @@ private:
     void showKeptLocally(LedgerKept record);
     void showNewTip(const QString& text, bool success);
 
+    // The last successful operation's receipt, offered until the next attempt.
+    void offerReceipt(std::optional<DeskOutput::Receipt> receipt);
+
     const QScopedPointer<Ui::NewCardDialog> m_ui;
+    std::optional<DeskOutput::Receipt> m_receipt;
     UserCardStation m_station;
     std::optional<CardWatch> m_watch;
     QTimer m_timer;

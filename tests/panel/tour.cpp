@@ -13,6 +13,7 @@
 #include "CardReader.h"
 #include "CardRecharge.h"
 #include "CardReturn.h"
+#include "CardStatementDialog.h"
 #include "ChDialog.h"
 #include "Database.h"
 #include "DevChDialog.h"
@@ -34,12 +35,14 @@
 #include "SettingCardMaker.h"
 #include "StationConfig.h"
 #include "SysDialog.h"
+#include "TotalsDialog.h"
 #include "Updater.h"
 #include "UserDialog.h"
 #include "VirtualReader.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -111,6 +114,8 @@ private:
     void records();
     void returns();
     void readerTopUps();
+    void totals();
+    void statement();
     void managers();
     void systemMenu();
     void serverSettings();
@@ -263,6 +268,8 @@ void Tour::run(const QString& language)
     records();
     returns();
     readerTopUps();
+    totals();
+    statement();
     managers();
     systemMenu();
     serverSettings();
@@ -358,6 +365,26 @@ void Tour::readerTopUps()
     DevChDialog window;
     window.setConfig(config(0));
     shoot(&window, QStringLiteral("DevChDialog"));
+}
+
+void Tour::totals()
+{
+    TotalsDialog window;
+    window.setup(config(0), session(0));
+    child<QRadioButton>(&window, "radio_today")->setChecked(true);
+    child<QComboBox>(&window, "combo_manager")->setCurrentIndex(0);
+    click(&window, "btn_query");
+    shoot(&window, QStringLiteral("TotalsDialog"));
+}
+
+void Tour::statement()
+{
+    VR::placeCard(m_queryCard);
+    CardStatementDialog window;
+    window.setup(config(0), &m_reader, m_readerInfo);
+    window.setup(session(0));
+    click(&window, "btn_read");
+    shoot(&window, QStringLiteral("CardStatementDialog"));
 }
 
 void Tour::managers()

@@ -1,7 +1,9 @@
 #include "ChDialog.h"
+#include "FileDialog.h"
 #include "LedgerFaults.h"
 #include "MessageBox.h"
 #include "NewCardDialog.h"
+#include "PdfText.h"
 #include "UserCardFixture.h"
 
 #include <QAbstractButton>
@@ -67,6 +69,7 @@ private slots:
     void ledger_outcomes_are_told_to_the_operator_data();
     void ledger_outcomes_are_told_to_the_operator();
 
+    void receipt_is_offered_after_a_recharge_or_return_only();
     void close_button_emits_w_close_and_deletes_the_window();
     void windows_fit_their_texts_in_both_languages_data();
     void windows_fit_their_texts_in_both_languages();
@@ -375,6 +378,43 @@ void TestUserCardDialogs::ledger_outcomes_are_told_to_the_operator()
         QVERIFY(!MessageBox::shown().isEmpty());
         QCOMPARE(MessageBox::shown().first().text, told);
     }
+}
+
+void TestUserCardDialogs::receipt_is_offered_after_a_recharge_or_return_only()
+{
+    FileDialog::setTestMode(true);
+    FileDialog::clear();
+    QScopedPointer<ChDialog> ch(open<ChDialog>());
+    QScopedPointer<NewCardDialog> nc(open<NewCardDialog>());
+    const quint32 id = issuedCard(250);
+    VirtualReader::placeCard(id);
+    click(ch.data(), "btn_read");
+    child<QSpinBox>(ch.data(), "spin_pay_money")->setValue(600); // over the limit
+    click(ch.data(), "btn_pay");
+    QVERIFY(!child(ch.data(), "btn_receipt")->isEnabled());
+    click(ch.data(), "btn_read");
+    child<QSpinBox>(ch.data(), "spin_pay_money")->setValue(3);
+    click(ch.data(), "btn_pay");
+    QVERIFY(child(ch.data(), "btn_receipt_print")->isEnabled());
+
+    click(nc.data(), "btn_exit_card");
+    QVERIFY(child(nc.data(), "btn_receipt")->isEnabled());
+    VirtualReader::placeCard(0x12345678u); // not a user card
+    click(nc.data(), "btn_exit_card");
+    QVERIFY(!child(nc.data(), "btn_receipt")->isEnabled());
+
+    if (!PdfText::available())
+        QSKIP("needs pdftotext and pdfinfo (poppler-utils)");
+    const QString path = m_dir.filePath(QStringLiteral("receipt.pdf"));
+    FileDialog::setNextFileName(path);
+    click(ch.data(), "btn_receipt");
+    QCOMPARE(PdfText::pages(path), 1);
+    const QString text = PdfText::text(path);
+    for (const QString& expected : { QStringLiteral("充值收据"), QString::number(cardNumber(id)),
+             QStringLiteral("3.00元"), QStringLiteral("2.50元"), QStringLiteral("5.50元"), QStringLiteral("00007"),
+             QStringLiteral("admin") })
+        QVERIFY2(text.contains(expected), qPrintable(expected));
+    FileDialog::setTestMode(false);
 }
 
 void TestUserCardDialogs::close_button_emits_w_close_and_deletes_the_window()
