@@ -424,6 +424,14 @@ Version: %d</translation>
         <source>上次无法确认的充值已写入卡片：充值%1元，充值后%2元</source>
         <translation>The earlier unconfirmed recharge did reach the card: amount %1 $, balance after %2 $</translation>
     </message>
+    <message>
+        <source>保存收据</source>
+        <translation>Save receipt</translation>
+    </message>
+    <message>
+        <source>打印收据</source>
+        <translation>Print receipt</translation>
+    </message>
 </context>
 <context>
     <name>NewCardDialog</name>
@@ -700,6 +708,14 @@ put the card onto the induction zone, and then click "Return card"</translation>
     <message>
         <source>退卡记录保存失败，请另行记下：卡号%1，退卡金额%2元</source>
         <translation>The return record could not be saved. Please note: card No. %1, refund %2 dollar</translation>
+    </message>
+    <message>
+        <source>保存收据</source>
+        <translation>Save receipt</translation>
+    </message>
+    <message>
+        <source>打印收据</source>
+        <translation>Print receipt</translation>
     </message>
 </context>
 <context>
@@ -1663,6 +1679,22 @@ settings</translation>
         <source>待存记录：%1条</source>
         <translation>Records waiting: %1</translation>
     </message>
+    <message>
+        <source>班次统计</source>
+        <translation>Shift totals</translation>
+    </message>
+    <message>
+        <source>卡片流水</source>
+        <translation>Card statement</translation>
+    </message>
+    <message>
+        <source>班次统计 (Ctrl+T)</source>
+        <translation>Shift totals (Ctrl+T)</translation>
+    </message>
+    <message>
+        <source>卡片流水 (Ctrl+K)</source>
+        <translation>Card statement (Ctrl+K)</translation>
+    </message>
 </context>
 <context>
     <name>UserDialog</name>
@@ -2328,6 +2360,399 @@ settings</translation>
     <message>
         <source>提示</source>
         <translation>Notice</translation>
+    </message>
+</context>
+<context>
+    <name>TotalsDialog</name>
+    <message>
+        <source>班次统计</source>
+        <translation>Shift totals</translation>
+    </message>
+    <message>
+        <source>本班次（登录以来）</source>
+        <translation>This shift (since login)</translation>
+    </message>
+    <message>
+        <source>今天</source>
+        <translation>Today</translation>
+    </message>
+    <message>
+        <source>日期范围</source>
+        <translation>Date range</translation>
+    </message>
+    <message>
+        <source>至</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>操作员：</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>统计</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>导出Excel</source>
+        <translation>Export Excel</translation>
+    </message>
+    <message>
+        <source>保存PDF</source>
+        <translation>Save PDF</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company name</translation>
+    </message>
+    <message>
+        <source>日期</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>操作员</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>充值笔数</source>
+        <translation>Recharges</translation>
+    </message>
+    <message>
+        <source>充值金额</source>
+        <translation>Recharged</translation>
+    </message>
+    <message>
+        <source>退卡笔数</source>
+        <translation>Returns</translation>
+    </message>
+    <message>
+        <source>退卡金额</source>
+        <translation>Refunded</translation>
+    </message>
+    <message>
+        <source>开卡数</source>
+        <translation>Cards issued</translation>
+    </message>
+    <message>
+        <source>发卡器充值笔数</source>
+        <translation>Reader top-ups</translation>
+    </message>
+    <message>
+        <source>发卡器充值金额</source>
+        <translation>Reader topped up</translation>
+    </message>
+    <message>
+        <source>应交现金</source>
+        <translation>Cash to hand over</translation>
+    </message>
+    <message>
+        <source>全部操作员</source>
+        <translation>All operators</translation>
+    </message>
+    <message>
+        <source>错误提示</source>
+        <translation>Warning of error</translation>
+    </message>
+    <message>
+        <source>读取数据库失败</source>
+        <translation>Reading the database failed</translation>
+    </message>
+    <message>
+        <source>合计</source>
+        <translation>Total</translation>
+    </message>
+    <message>
+        <source>%1 至 %2，应交现金 %3 元</source>
+        <translation>%1 to %2, cash to hand over %3 yuan</translation>
+    </message>
+    <message>
+        <source>%1 条记录的金额无法识别，未计入合计</source>
+        <translation>%1 rows have an unreadable amount and are left out of the sums</translation>
+    </message>
+    <message>
+        <source>元</source>
+        <translation>yuan</translation>
+    </message>
+    <message>
+        <source> 至 </source>
+        <translation> to </translation>
+    </message>
+    <message>
+        <source>班次报表</source>
+        <translation>Shift report</translation>
+    </message>
+    <message>
+        <source>公司</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>发卡器序列号</source>
+        <translation>Reader serial</translation>
+    </message>
+    <message>
+        <source>统计时段</source>
+        <translation>Period</translation>
+    </message>
+    <message>
+        <source>打印时间</source>
+        <translation>Printed</translation>
+    </message>
+    <message>
+        <source>交班人签字：</source>
+        <translation>Handed over by: </translation>
+    </message>
+    <message>
+        <source>接班人签字：</source>
+        <translation>Taken over by: </translation>
+    </message>
+</context>
+<context>
+    <name>CardStatementDialog</name>
+    <message>
+        <source>卡片流水</source>
+        <translation>Card statement</translation>
+    </message>
+    <message>
+        <source>卡号：</source>
+        <translation>Card number</translation>
+    </message>
+    <message>
+        <source>查询</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>读卡</source>
+        <translation>Read card</translation>
+    </message>
+    <message>
+        <source>导出Excel</source>
+        <translation>Export Excel</translation>
+    </message>
+    <message>
+        <source>保存PDF</source>
+        <translation>Save PDF</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company name</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>金额</source>
+        <translation>Amount</translation>
+    </message>
+    <message>
+        <source>操作前余额</source>
+        <translation>Balance before</translation>
+    </message>
+    <message>
+        <source>操作后余额</source>
+        <translation>Balance after</translation>
+    </message>
+    <message>
+        <source>操作员</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>发卡器序列号</source>
+        <translation>Reader serial</translation>
+    </message>
+    <message>
+        <source>余额断档</source>
+        <translation>Gap</translation>
+    </message>
+    <message>
+        <source>错误提示</source>
+        <translation>Warning of error</translation>
+    </message>
+    <message>
+        <source>请输入正确的卡号</source>
+        <translation>Enter a valid card number</translation>
+    </message>
+    <message>
+        <source>读卡失败</source>
+        <translation>Reading card failed</translation>
+    </message>
+    <message>
+        <source>读取数据库失败</source>
+        <translation>Reading the database failed</translation>
+    </message>
+    <message>
+        <source>持卡人：%1  电话：%2  地址：%3  车牌号：%4</source>
+        <translation>Holder: %1  Phone: %2  Address: %3  Plate: %4</translation>
+    </message>
+    <message>
+        <source>绑定：充电座%1 端口%2</source>
+        <translation>Bound: post %1 port %2</translation>
+    </message>
+    <message>
+        <source>未绑定</source>
+        <translation>Not bound</translation>
+    </message>
+    <message>
+        <source>数据库中没有此卡的开卡记录</source>
+        <translation>The database holds no issue of this card</translation>
+    </message>
+    <message>
+        <source>卡号：%1</source>
+        <translation>Card number: %1</translation>
+    </message>
+    <message>
+        <source>开卡</source>
+        <translation>Issue</translation>
+    </message>
+    <message>
+        <source>充值</source>
+        <translation>Recharge</translation>
+    </message>
+    <message>
+        <source>退卡</source>
+        <translation>Return</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>共 %1 条记录，余额断档 %2 处</source>
+        <translation>%1 rows, %2 balance gaps</translation>
+    </message>
+    <message>
+        <source>卡内余额 %1 元，与最后一条记录的 %2 元不符</source>
+        <translation>The card holds %1 yuan, the last row says %2 yuan</translation>
+    </message>
+    <message>
+        <source>卡内余额 %1 元</source>
+        <translation>The card holds %1 yuan</translation>
+    </message>
+    <message>
+        <source>公司</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>卡号</source>
+        <translation>Card number</translation>
+    </message>
+    <message>
+        <source>持卡人</source>
+        <translation>Holder</translation>
+    </message>
+    <message>
+        <source>打印时间</source>
+        <translation>Printed</translation>
+    </message>
+    <message>
+        <source>卡片流水_%1.xlsx</source>
+        <translation>card-statement_%1.xlsx</translation>
+    </message>
+    <message>
+        <source>卡片流水_%1.pdf</source>
+        <translation>card-statement_%1.pdf</translation>
+    </message>
+</context>
+<context>
+    <name>DeskOutput</name>
+    <message>
+        <source>导出Excel</source>
+        <translation>Export Excel</translation>
+    </message>
+    <message>
+        <source>Excel 文件 (*.xlsx)</source>
+        <translation>Excel files (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>导出成功</source>
+        <translation>Export succeeded</translation>
+    </message>
+    <message>
+        <source>错误提示</source>
+        <translation>Warning of error</translation>
+    </message>
+    <message>
+        <source>导出失败，无法写入文件</source>
+        <translation>Export failed: the file cannot be written</translation>
+    </message>
+    <message>
+        <source>保存PDF</source>
+        <translation>Save PDF</translation>
+    </message>
+    <message>
+        <source>PDF 文件 (*.pdf)</source>
+        <translation>PDF files (*.pdf)</translation>
+    </message>
+    <message>
+        <source>已保存：%1</source>
+        <translation>Saved: %1</translation>
+    </message>
+    <message>
+        <source>保存失败，无法写入文件</source>
+        <translation>Saving failed: the file cannot be written</translation>
+    </message>
+    <message>
+        <source>退卡收据</source>
+        <translation>Return receipt</translation>
+    </message>
+    <message>
+        <source>充值收据</source>
+        <translation>Recharge receipt</translation>
+    </message>
+    <message>
+        <source>公司</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>发卡器序列号</source>
+        <translation>Reader serial</translation>
+    </message>
+    <message>
+        <source>卡号</source>
+        <translation>Card number</translation>
+    </message>
+    <message>
+        <source>退卡金额</source>
+        <translation>Refunded</translation>
+    </message>
+    <message>
+        <source>充值金额</source>
+        <translation>Recharged</translation>
+    </message>
+    <message>
+        <source>元</source>
+        <translation> yuan</translation>
+    </message>
+    <message>
+        <source>操作前余额</source>
+        <translation>Balance before</translation>
+    </message>
+    <message>
+        <source>操作后余额</source>
+        <translation>Balance after</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>操作员</source>
+        <translation>Operator</translation>
     </message>
 </context>
 </TS>

@@ -8,7 +8,8 @@
 
 void DeskOutput::exportSheet(QWidget* parent, const QAbstractItemModel& model, const QString& proposedName)
 {
-    const QString path = FileDialog::getSaveFileName(parent, tr("导出Excel"), proposedName, tr("Excel 文件 (*.xlsx)"));
+    const QString path
+        = FileDialog::getSaveFileName(parent, tr("导出Excel"), proposedName, tr("Excel 文件 (*.xlsx)"));
     if (path.isEmpty())
         return;
     const SheetExport::Result result = SheetExport::write(model, path);
@@ -20,7 +21,8 @@ void DeskOutput::exportSheet(QWidget* parent, const QAbstractItemModel& model, c
 
 void DeskOutput::savePdf(QWidget* parent, const DeskDocument& document, const QString& proposedName)
 {
-    const QString path = FileDialog::getSaveFileName(parent, tr("保存PDF"), proposedName, tr("PDF 文件 (*.pdf)"));
+    const QString path
+        = FileDialog::getSaveFileName(parent, tr("保存PDF"), proposedName, tr("PDF 文件 (*.pdf)"));
     if (path.isEmpty())
         return;
     if (DeskPdf::write(document, path))
@@ -55,5 +57,7 @@ DeskDocument DeskOutput::receipt(const Receipt& receipt)
 QString DeskOutput::receiptFileName(const Receipt& receipt)
 {
     return (receipt.refund ? tr("退卡收据") : tr("充值收据"))
-        + QStringLiteral("_%1_%2.pdf").arg(receipt.cardnum).arg(receipt.time.toString(QStringLiteral("yyyyMMdd_hhmmss")));
+        + QStringLiteral("_%1_%2.pdf")
+              .arg(receipt.cardnum)
+              .arg(receipt.time.toString(QStringLiteral("yyyyMMdd_hhmmss")));
 }

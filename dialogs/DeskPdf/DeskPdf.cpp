@@ -13,7 +13,13 @@
 namespace {
 
 constexpr int kMarginMm = 12;
-constexpr int kCellPadding = 2; // in points, each side
+
+// Space inside a cell on each side, a third of a line: device units differ
+// between the PDF writer and a printer.
+int cellPadding(const QFontMetrics& metrics)
+{
+    return metrics.height() / 3;
+}
 
 class PageLayout
 {
@@ -62,7 +68,8 @@ public:
         const QFont keptFont = font;
         font.setBold(bold);
         m_painter.setFont(font);
-        const int height = lineHeight() + 2 * kCellPadding;
+        const int padding = cellPadding(m_painter.fontMetrics());
+        const int height = rowHeight();
         const QPen kept = m_painter.pen();
         QPen pen = kept;
         pen.setColor(flagged ? Qt::red : Qt::black);
@@ -72,9 +79,8 @@ public:
             const QRect cell(x, m_y, widths[c], height);
             m_painter.drawRect(cell);
             const QString text = c < cells.size() ? cells[c] : QString();
-            m_painter.drawText(cell.adjusted(kCellPadding, 0, -kCellPadding, 0),
-                Qt::AlignVCenter | Qt::AlignLeft,
-                m_painter.fontMetrics().elidedText(text, Qt::ElideRight, widths[c] - 2 * kCellPadding));
+            m_painter.drawText(cell.adjusted(padding, 0, -padding, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                m_painter.fontMetrics().elidedText(text, Qt::ElideRight, widths[c] - 2 * padding));
             x += widths[c];
         }
         m_painter.setPen(kept);
@@ -82,7 +88,7 @@ public:
         m_y += height;
     }
 
-    int rowHeight() const { return lineHeight() + 2 * kCellPadding; }
+    int rowHeight() const { return lineHeight() + cellPadding(m_painter.fontMetrics()); }
 
 private:
     QPainter& m_painter;
@@ -91,21 +97,27 @@ private:
     int m_pages = 1;
 };
 
-// Each column gets its widest text, shrunk in proportion when the page is
-// narrower than their sum.
-QVector<int> columnWidths(const QFontMetrics& metrics, const DeskDocument& document, int pageWidth)
+// Each column gets its widest text (titles in bold); then all are scaled
+// together to the page width.
+QVector<int> columnWidths(
+    const QFont& font, const DeskDocument& document, int pageWidth, QPaintDevice* device)
 {
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetrics plain(font, device);
+    const QFontMetrics titles(bold, device);
+    const int room = 2 * cellPadding(plain) + plain.averageCharWidth();
     QVector<int> widths;
     for (const QString& title : document.columns)
-        widths.append(metrics.horizontalAdvance(title) + 2 * kCellPadding + 4);
+        widths.append(titles.horizontalAdvance(title) + room);
     for (const QStringList& row : document.rows) {
         for (int c = 0; c < widths.size() && c < row.size(); ++c)
-            widths[c] = std::max(widths[c], metrics.horizontalAdvance(row[c]) + 2 * kCellPadding + 4);
+            widths[c] = std::max(widths[c], plain.horizontalAdvance(row[c]) + room);
     }
     qint64 sum = 0;
     for (int w : widths)
         sum += w;
-    if (sum > pageWidth) {
+    if (sum > 0) {
         for (int& w : widths)
             w = int(qint64(w) * pageWidth / sum);
     }
@@ -149,7 +161,7 @@ int DeskPdf::paint(const DeskDocument& document, QPagedPaintDevice& device)
 
     if (!document.columns.isEmpty()) {
         page.skip(page.lineHeight() / 2);
-        const QVector<int> widths = columnWidths(painter.fontMetrics(), document, page.width());
+        const QVector<int> widths = columnWidths(painter.font(), document, page.width(), &device);
         page.reserve(2 * page.rowHeight());
         page.row(document.columns, widths, true, false);
         for (int r = 0; r < document.rows.size(); ++r) {

@@ -51,10 +51,10 @@ private slots:
         DeskDocument document;
         document.title = QStringLiteral("班次报表");
         document.fields = { { QStringLiteral("公司"), QStringLiteral("Veloka Test") } };
-        document.columns = { QStringLiteral("日期"), QStringLiteral("金额") };
+        document.columns = QStringList { QStringLiteral("日期"), QStringLiteral("金额") };
         for (int i = 0; i < 120; ++i)
             document.rows.append({ QStringLiteral("row%1").arg(i), QStringLiteral("%1.00").arg(i) });
-        document.footer = { QStringLiteral("end-of-report") };
+        document.footer = QStringList { QStringLiteral("end-of-report") };
         const QString path = m_fixture.path(QStringLiteral("report.pdf"));
         QVERIFY(DeskPdf::write(document, path));
         QVERIFY(PdfText::pages(path) >= 2);
