@@ -1681,11 +1681,13 @@ settings</translation>
     </message>
     <message>
         <source>班次统计</source>
-        <translation>Shift totals</translation>
+        <translation>Shift
+totals</translation>
     </message>
     <message>
         <source>卡片流水</source>
-        <translation>Card statement</translation>
+        <translation>Card
+statement</translation>
     </message>
     <message>
         <source>班次统计 (Ctrl+T)</source>

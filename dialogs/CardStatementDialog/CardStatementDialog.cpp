@@ -25,11 +25,11 @@ CardStatementDialog::CardStatementDialog(QWidget* parent)
     m_ui->setupUi(this);
     DialogChrome::apply(this, m_ui->widgetTitle, nullptr, nullptr, m_ui->btnMenu_Close);
     DialogChrome::applyWindowStyle(this);
-    m_ui->edit_cardnum->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,10}")), m_ui->edit_cardnum));
+    m_ui->edit_cardnum->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{1,10}")), m_ui->edit_cardnum));
     connect(m_ui->edit_cardnum, &QLineEdit::returnPressed, this, &CardStatementDialog::on_btn_query_clicked);
-    m_model.setHorizontalHeaderLabels({ tr("时间"), tr("类型"), tr("金额"), tr("操作前余额"), tr("操作后余额"),
-        tr("操作员"), tr("发卡器序列号"), tr("余额断档") });
+    m_model.setHorizontalHeaderLabels({ tr("时间"), tr("类型"), tr("金额"), tr("操作前余额"),
+        tr("操作后余额"), tr("操作员"), tr("发卡器序列号"), tr("余额断档") });
     m_ui->table_statement->setModel(&m_model);
     m_ui->table_statement->verticalHeader()->hide();
     clearStatement();
@@ -91,7 +91,8 @@ void CardStatementDialog::on_btn_read_clicked()
     }
     const quint32 cardnum = cardNumber(r.id);
     m_ui->edit_cardnum->setText(QString::number(cardnum));
-    showStatement(cardnum, r.outcome == CardQueryResult::Read ? std::optional<quint32>(r.balance) : std::nullopt);
+    showStatement(
+        cardnum, r.outcome == CardQueryResult::Read ? std::optional<quint32>(r.balance) : std::nullopt);
 }
 
 void CardStatementDialog::showStatement(quint32 cardnum, std::optional<quint32> cardBalance)
@@ -108,10 +109,9 @@ void CardStatementDialog::showStatement(quint32 cardnum, std::optional<quint32> 
         m_holderText = tr("持卡人：%1  电话：%2  地址：%3  车牌号：%4")
                            .arg(holder.name, holder.phone, holder.addr, holder.carnum);
         m_holderText += QStringLiteral("  ")
-            + (holder.bindchid.value_or(0) != 0 ? tr("绑定：充电座%1 端口%2")
-                                                        .arg(*holder.bindchid)
-                                                        .arg(holder.bindport.value_or(0))
-                                                  : tr("未绑定"));
+            + (holder.bindchid.value_or(0) != 0
+                    ? tr("绑定：充电座%1 端口%2").arg(*holder.bindchid).arg(holder.bindport.value_or(0))
+                    : tr("未绑定"));
     } else {
         m_holderText = tr("数据库中没有此卡的开卡记录");
     }
@@ -120,11 +120,12 @@ void CardStatementDialog::showStatement(quint32 cardnum, std::optional<quint32> 
     const QVector<StatementEntry>& entries = history.statement.entries();
     for (const StatementEntry& entry : entries) {
         const QString kind = entry.kind == StatementEntry::Issue ? tr("开卡")
-            : entry.kind == StatementEntry::Recharge           ? tr("充值")
-                                                               : tr("退卡");
+            : entry.kind == StatementEntry::Recharge             ? tr("充值")
+                                                                 : tr("退卡");
         QList<QStandardItem*> items;
-        for (const QString& cell : { entry.date, kind, balanceText(entry.amount), balanceText(entry.oldBalance),
-                 balanceText(entry.newBalance), entry.manager, entry.sn, entry.gap ? tr("是") : QString() }) {
+        for (const QString& cell :
+            { entry.date, kind, balanceText(entry.amount), balanceText(entry.oldBalance),
+                balanceText(entry.newBalance), entry.manager, entry.sn, entry.gap ? tr("是") : QString() }) {
             auto* item = new QStandardItem(cell);
             item->setTextAlignment(Qt::AlignCenter);
             if (entry.gap)

@@ -22,9 +22,9 @@ namespace {
 QList<QStandardItem*> rowItems(const QString& day, const QString& manager, const DeskTotalsRow& row)
 {
     const QStringList cells = { day, manager, QString::number(row.recharges.count),
-        signedMoneyText(row.recharges.fen), QString::number(row.refunds.count), signedMoneyText(row.refunds.fen),
-        QString::number(row.issued), QString::number(row.topUps.count), signedMoneyText(row.topUps.fen),
-        signedMoneyText(row.netCash()) };
+        signedMoneyText(row.recharges.fen), QString::number(row.refunds.count),
+        signedMoneyText(row.refunds.fen), QString::number(row.issued), QString::number(row.topUps.count),
+        signedMoneyText(row.topUps.fen), signedMoneyText(row.netCash()) };
     QList<QStandardItem*> items;
     for (const QString& cell : cells) {
         auto* item = new QStandardItem(cell);
@@ -44,8 +44,9 @@ TotalsDialog::TotalsDialog(QWidget* parent)
     DialogChrome::apply(this, m_ui->widgetTitle, nullptr, nullptr, m_ui->btnMenu_Close);
     DialogChrome::applyWindowStyle(this);
 
-    m_model.setHorizontalHeaderLabels({ tr("日期"), tr("操作员"), tr("充值笔数"), tr("充值金额"), tr("退卡笔数"),
-        tr("退卡金额"), tr("开卡数"), tr("发卡器充值笔数"), tr("发卡器充值金额"), tr("应交现金") });
+    m_model.setHorizontalHeaderLabels(
+        { tr("日期"), tr("操作员"), tr("充值笔数"), tr("充值金额"), tr("退卡笔数"), tr("退卡金额"),
+            tr("开卡数"), tr("发卡器充值笔数"), tr("发卡器充值金额"), tr("应交现金") });
     m_ui->table_totals->setModel(&m_model);
     m_ui->table_totals->verticalHeader()->hide();
 

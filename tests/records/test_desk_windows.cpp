@@ -59,7 +59,8 @@ private slots:
         QVERIFY(DeskPdf::write(document, path));
         QVERIFY(PdfText::pages(path) >= 2);
         const QString text = PdfText::text(path);
-        for (const char* expected : { "班次报表", "Veloka Test", "row0", "row119", "119.00", "end-of-report" })
+        for (const char* expected :
+            { "班次报表", "Veloka Test", "row0", "row119", "119.00", "end-of-report" })
             QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
         // The titles repeat on the next page.
         QVERIFY(text.count(QStringLiteral("日期")) >= 2);
@@ -73,11 +74,12 @@ private slots:
         const QString today = now.date().toString(QStringLiteral("yyyy-MM-dd"));
         const QDateTime login = now.addSecs(-3600);
         // Before this shift's login: today, but not this shift.
-        const QString early = QDateTime(now.date(), QTime(0, 0, 1)) < login
-            ? today + QStringLiteral(" 00.00.01")
-            : QString();
-        QVERIFY(insertRechargeRow(recharge(1, now.addSecs(-60).toString(kRecordTimeFormat), "admin", "10.50", "0.00", "10.50")));
-        QVERIFY(insertRechargeRow(recharge(2, now.addSecs(-30).toString(kRecordTimeFormat), "bob", "3.00", "0.00", "3.00")));
+        const QString early
+            = QDateTime(now.date(), QTime(0, 0, 1)) < login ? today + QStringLiteral(" 00.00.01") : QString();
+        QVERIFY(insertRechargeRow(
+            recharge(1, now.addSecs(-60).toString(kRecordTimeFormat), "admin", "10.50", "0.00", "10.50")));
+        QVERIFY(insertRechargeRow(
+            recharge(2, now.addSecs(-30).toString(kRecordTimeFormat), "bob", "3.00", "0.00", "3.00")));
         if (!early.isEmpty())
             QVERIFY(insertRechargeRow(recharge(3, early, "admin", "1.00", "0.00", "1.00")));
 
@@ -143,8 +145,12 @@ private slots:
         QCOMPARE(model.index(0, CardStatementDialog::Kind).data().toString(), QStringLiteral("开卡"));
         QCOMPARE(model.index(2, CardStatementDialog::Gap).data().toString(), QStringLiteral("是"));
         QVERIFY(model.index(1, CardStatementDialog::Gap).data().toString().isEmpty());
-        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("label_holder"))->text().contains(QStringLiteral("李四")));
-        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("label_summary"))->text().contains(QStringLiteral("余额断档 1 处")));
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("label_holder"))
+                    ->text()
+                    .contains(QStringLiteral("李四")));
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("label_summary"))
+                    ->text()
+                    .contains(QStringLiteral("余额断档 1 处")));
         QCOMPARE(dialog.report().flaggedRows, QVector<int>({ 2 }));
 
         edit->setText(QStringLiteral("4294967296"));

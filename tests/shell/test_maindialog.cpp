@@ -35,6 +35,7 @@ private slots:
     void clock_counts_from_login_time();
     void every_button_opens_its_dialog_until_closed_data();
     void every_button_opens_its_dialog_until_closed();
+    void desk_windows_open_from_the_keyboard();
     void clicks_ignored_while_dialog_open_and_work_after_w_close();
     void dialog_closed_by_window_system_frees_menu();
     void closing_menu_takes_open_dialog_along();
@@ -162,6 +163,8 @@ void TestMainDialog::every_button_opens_its_dialog_until_closed_data()
     QTest::newRow("recharges") << QByteArray("btn_record") << QByteArray("RecordDialog");
     QTest::newRow("setting cards") << QByteArray("btn_setCard") << QByteArray("SetCardDialog");
     QTest::newRow("system menu") << QByteArray("btn_sys") << QByteArray("SysDialog");
+    QTest::newRow("shift totals") << QByteArray("btn_totals") << QByteArray("TotalsDialog");
+    QTest::newRow("card statement") << QByteArray("btn_statement") << QByteArray("CardStatementDialog");
 }
 
 void TestMainDialog::every_button_opens_its_dialog_until_closed()
@@ -185,6 +188,20 @@ void TestMainDialog::every_button_opens_its_dialog_until_closed()
     QVERIFY(menu.menuIdle());
     QVERIFY(menu.isVisible());
     QTRY_VERIFY(!opened);
+}
+
+void TestMainDialog::desk_windows_open_from_the_keyboard()
+{
+    MainDialog menu;
+    menu.startSession(session());
+    menu.show();
+    QApplication::setActiveWindow(&menu);
+    QVERIFY(QTest::qWaitForWindowActive(&menu));
+    QTest::keyClick(&menu, Qt::Key_K, Qt::ControlModifier);
+    QTRY_VERIFY(menu.openDialog()); // a shortcut clicks the button a moment later
+    QCOMPARE(menu.openDialog()->metaObject()->className(), "CardStatementDialog");
+    // Tab reaches the desk buttons; Space on the focused one opens it.
+    QVERIFY(child<QToolButton>(&menu, "btn_totals")->focusPolicy() & Qt::TabFocus);
 }
 
 void TestMainDialog::clicks_ignored_while_dialog_open_and_work_after_w_close()
@@ -316,7 +333,7 @@ void TestMainDialog::menu_texts_fit_their_buttons()
 
     QList<QToolButton*> buttons = menu.findChildren<QToolButton*>();
     buttons += sys.findChildren<QToolButton*>();
-    QCOMPARE(buttons.size(), 15);
+    QCOMPARE(buttons.size(), 17);
     for (QToolButton* b : buttons) {
         const QSize text = b->fontMetrics().size(0, b->text());
         QVERIFY2(text.width() <= b->width() - 8, qPrintable(b->objectName()));

@@ -25,7 +25,8 @@ inline QString run(const QString& program, const QStringList& arguments)
 
 inline QString text(const QString& path)
 {
-    return run(QStringLiteral("pdftotext"), { QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-") });
+    return run(QStringLiteral("pdftotext"),
+        { QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-") });
 }
 
 // -1 when the file does not open as a PDF.

@@ -411,8 +411,8 @@ void TestUserCardDialogs::receipt_is_offered_after_a_recharge_or_return_only()
     QCOMPARE(PdfText::pages(path), 1);
     const QString text = PdfText::text(path);
     for (const QString& expected : { QStringLiteral("充值收据"), QString::number(cardNumber(id)),
-             QStringLiteral("3.00元"), QStringLiteral("2.50元"), QStringLiteral("5.50元"), QStringLiteral("00007"),
-             QStringLiteral("admin") })
+             QStringLiteral("3.00元"), QStringLiteral("2.50元"), QStringLiteral("5.50元"),
+             QStringLiteral("00007"), QStringLiteral("admin") })
         QVERIFY2(text.contains(expected), qPrintable(expected));
     FileDialog::setTestMode(false);
 }
