@@ -49,6 +49,7 @@
 #include <QLineEdit>
 #include <QNetworkProxy>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTcpServer>
 #include <QTextStream>
