@@ -144,13 +144,16 @@ void TotalsDialog::showChart(const DeskTotals& totals)
     auto* refunds = new QBarSet(tr("退卡金额"));
     auto* net = new QBarSet(tr("应交现金"));
     QStringList categories;
+    // Refunds can outweigh recharges on a day: the net bar then goes below zero.
     qreal top = 0;
+    qreal bottom = 0;
     for (auto it = days.cbegin(); it != days.cend(); ++it) {
         categories << it.key();
         *recharges << it->recharges.fen / 100.0;
         *refunds << it->refunds.fen / 100.0;
         *net << it->netCash() / 100.0;
         top = std::max({ top, it->recharges.fen / 100.0, it->refunds.fen / 100.0 });
+        bottom = std::min(bottom, it->netCash() / 100.0);
     }
     auto* series = new QBarSeries();
     series->append({ recharges, refunds, net });
@@ -163,7 +166,7 @@ void TotalsDialog::showChart(const DeskTotals& totals)
     series->attachAxis(axisX);
     auto* axisY = new QValueAxis();
     axisY->setTitleText(tr("元"));
-    axisY->setRange(0, top > 0 ? top * 1.1 : 1);
+    axisY->setRange(bottom * 1.1, top > 0 ? top * 1.1 : 1);
     chart->addAxis(axisY, Qt::AlignLeft);
     series->attachAxis(axisY);
     chart->legend()->setAlignment(Qt::AlignBottom);
