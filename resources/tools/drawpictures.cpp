@@ -273,6 +273,8 @@ int main(int argc, char** argv)
         { "money", [] { return menuTile(0xF0D6, kGreen); } },
         { "cardSet", [] { return menuTile(0xF09D, kPurple, 0xF013, kSlate); } },
         { "syssetting", [] { return menuTile(0xF085, kSlate); } },
+        { "deskTotals", [] { return menuTile(0xF080, kTeal); } },
+        { "cardStatement", [] { return menuTile(0xF09D, kBlue, 0xF03A, kOrange); } },
         // System menu.
         { "export", [] { return menuTile(0xF1C0, kBlue, 0xF062, kGreen); } },
         { "import", [] { return menuTile(0xF1C0, kTeal, 0xF063, kOrange); } },

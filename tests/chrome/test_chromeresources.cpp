@@ -43,9 +43,9 @@ void TestChromeResources::every_picture_is_in_the_resources_data()
 {
     QTest::addColumn<QString>("name");
     const char* names[] = { "home", "newCard", "manAdd", "pswManage", "manDelete", "money", "cardSet",
-        "syssetting", "export", "import", "chNote", "devPay", "blackList", "devUpd", "checkinfo", "logo",
-        "winminNormal", "winminPress", "closeNor", "closeSel", "tab_bike", "tab_car", "progressbar_back",
-        "progressbar" };
+        "syssetting", "deskTotals", "cardStatement", "export", "import", "chNote", "devPay", "blackList",
+        "devUpd", "checkinfo", "logo", "winminNormal", "winminPress", "closeNor", "closeSel", "tab_bike",
+        "tab_car", "progressbar_back", "progressbar" };
     for (const char* name : names)
         QTest::newRow(name) << QString(name);
 }
