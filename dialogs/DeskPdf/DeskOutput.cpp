@@ -61,3 +61,13 @@ QString DeskOutput::receiptFileName(const Receipt& receipt)
               .arg(receipt.cardnum)
               .arg(receipt.time.toString(QStringLiteral("yyyyMMdd_hhmmss")));
 }
+
+void DeskOutput::saveReceipt(QWidget* parent, const Receipt& receipt)
+{
+    savePdf(parent, DeskOutput::receipt(receipt), receiptFileName(receipt));
+}
+
+void DeskOutput::printReceipt(QWidget* parent, const Receipt& receipt)
+{
+    print(parent, DeskOutput::receipt(receipt));
+}

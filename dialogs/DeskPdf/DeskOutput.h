@@ -37,4 +37,6 @@ public:
     static DeskDocument receipt(const Receipt& receipt);
     // The receipt's proposed file name: kind, card and time.
     static QString receiptFileName(const Receipt& receipt);
+    static void saveReceipt(QWidget* parent, const Receipt& receipt);
+    static void printReceipt(QWidget* parent, const Receipt& receipt);
 };

@@ -249,11 +249,11 @@ void NewCardDialog::offerReceipt(std::optional<DeskOutput::Receipt> receipt)
 void NewCardDialog::on_btn_receipt_clicked()
 {
     if (m_receipt)
-        DeskOutput::savePdf(this, DeskOutput::receipt(*m_receipt), DeskOutput::receiptFileName(*m_receipt));
+        DeskOutput::saveReceipt(this, *m_receipt);
 }
 
 void NewCardDialog::on_btn_receipt_print_clicked()
 {
     if (m_receipt)
-        DeskOutput::print(this, DeskOutput::receipt(*m_receipt));
+        DeskOutput::printReceipt(this, *m_receipt);
 }
