@@ -1,5 +1,7 @@
 #include "LedgerEntry.h"
 
+#include "SqlDialect.h"
+
 #include <QJsonValue>
 #include <QUuid>
 
@@ -141,46 +143,48 @@ void take(const QJsonObject& values, BindingRow& r)
     r.bindport = number(values, "bindport");
 }
 
-bool write(const RechargeRow& r)
+bool write(const RechargeRow& r, const QString& key)
 {
-    return insertRechargeRow(r);
+    return insertRechargeRow(r, key);
 }
-bool write(const ReturnRow& r)
+bool write(const ReturnRow& r, const QString& key)
 {
-    return insertReturnRow(r);
+    return insertReturnRow(r, key);
 }
-bool write(const DevChRow& r)
+bool write(const DevChRow& r, const QString& key)
 {
-    return insertDevChRow(r);
+    return insertDevChRow(r, key);
 }
-bool write(const UserRow& r)
+bool write(const UserRow& r, const QString&)
 {
     const OwnerSave save = saveCardOwner(r);
     return save == OwnerSave::Inserted || save == OwnerSave::Updated;
 }
-bool write(const BindingRow& r)
+bool write(const BindingRow& r, const QString&)
 {
     const UserLookup holder = findUserByCard(r.cardnum);
     return holder.found() && setUserBinding(holder.row.id, r.bindchid, r.bindport);
 }
 
-LookupStatus find(const RechargeRow& r)
+LookupStatus find(const RechargeRow& r, const QString& key)
 {
-    return findRechargeRow(r);
+    return SqlDialect::current().keysRows() ? findKeyedRow(QStringLiteral("record"), key)
+                                            : findRechargeRow(r);
 }
-LookupStatus find(const ReturnRow& r)
+LookupStatus find(const ReturnRow& r, const QString& key)
 {
-    return findReturnRow(r);
+    return SqlDialect::current().keysRows() ? findKeyedRow(QStringLiteral("backcard"), key)
+                                            : findReturnRow(r);
 }
-LookupStatus find(const DevChRow& r)
+LookupStatus find(const DevChRow& r, const QString& key)
 {
-    return findDevChRow(r);
+    return SqlDialect::current().keysRows() ? findKeyedRow(QStringLiteral("devch"), key) : findDevChRow(r);
 }
-LookupStatus find(const UserRow& r)
+LookupStatus find(const UserRow& r, const QString&)
 {
     return findOwnerRow(r);
 }
-LookupStatus find(const BindingRow& r)
+LookupStatus find(const BindingRow& r, const QString&)
 {
     const UserLookup holder = findUserByCard(r.cardnum);
     // Without a user row nothing can carry the binding, as at the bind itself;
@@ -242,10 +246,10 @@ std::optional<LedgerEntry> LedgerEntry::fromJson(const QJsonObject& object)
 
 bool writeLedgerEntry(const LedgerEntry& entry)
 {
-    return std::visit([](const auto& r) { return write(r); }, entry.row);
+    return std::visit([&entry](const auto& r) { return write(r, entry.key); }, entry.row);
 }
 
 LookupStatus findLedgerEntry(const LedgerEntry& entry)
 {
-    return std::visit([](const auto& r) { return find(r); }, entry.row);
+    return std::visit([&entry](const auto& r) { return find(r, entry.key); }, entry.row);
 }

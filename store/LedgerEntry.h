@@ -39,11 +39,13 @@ struct LedgerEntry
     static std::optional<LedgerEntry> fromJson(const QJsonObject& object);
 };
 
-// Writes the row with the statements its table always uses.
+// Writes the row with the statements its table always uses; a money row on
+// the server carries the key, and one whose key is stored already is not
+// written again.
 bool writeLedgerEntry(const LedgerEntry& entry);
 
-// Whether the ledger holds the entry already. On the station file the key has
-// no column (the table layouts stay as they are), so the row's full column
-// values are compared; a binding counts as held when the card's row carries it
-// (or when the card has no row at all, since nothing could carry it).
+// Whether the ledger holds the entry already. A money row on the server is
+// looked for by its key. On the station file the key has no column (the table layouts stay as they are), so
+// the row's full column values are compared; a binding counts as held when the card's row carries it (or when
+// the card has no row at all, since nothing could carry it).
 LookupStatus findLedgerEntry(const LedgerEntry& entry);

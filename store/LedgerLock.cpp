@@ -1,5 +1,6 @@
 #include "LedgerLock.h"
 
+#include "ServerConnection.h"
 #include "SqlDialect.h"
 
 #include <QDebug>
@@ -35,20 +36,46 @@ LedgerFault faultOf(const QSqlError& error)
     }
 }
 
+// A statement on a connection the server dropped fails with libpq's own
+// error and no SQLSTATE, or with one of class 08 (connection) or 57P
+// (server shutting down or starting).
+bool connectionLost(const QSqlError& error)
+{
+    const QString code = error.nativeErrorCode();
+    return code.isEmpty() || code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P"));
+}
+
+bool execOrReconnect(QSqlQuery& query, const QString& statement)
+{
+    if (query.exec(statement))
+        return true;
+    if (!SqlDialect::current().isServer() || !connectionLost(query.lastError()) || !reopenServerConnection())
+        return false;
+    query = QSqlQuery();
+    return query.exec(statement);
+}
+
 } // namespace
+
+bool ensureLedgerConnection()
+{
+    QSqlQuery query;
+    return !SqlDialect::current().isServer() || execOrReconnect(query, QStringLiteral("select 1"));
+}
 
 // The only back-end specific statements of a money operation. On the station
 // file BEGIN IMMEDIATE takes the write lock at once, after a bounded wait, so
 // a lock held by another process fails here and not at the commit, after the
 // card changed. The busy wait stays set on the connection for the insert and
-// the commit that follow.
+// the commit that follow. On the server the begin is the round trip that
+// shows the ledger can be written; a dropped connection is opened anew once.
 LedgerFault beginLedgerTransaction()
 {
     const SqlDialect dialect = SqlDialect::current();
     QSqlQuery query;
     if (!dialect.isServer())
         query.exec(QStringLiteral("pragma busy_timeout = %1").arg(g_lockWaitMs));
-    if (query.exec(dialect.beginWrite()))
+    if (execOrReconnect(query, dialect.beginWrite()))
         return LedgerFault::None;
     qDebug() << dialect.beginWrite() << query.lastError().text();
     return faultOf(query.lastError());

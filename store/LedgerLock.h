@@ -15,6 +15,9 @@ enum class LedgerFault {
 // made right after it and the commit after the card work do not wait for a
 // lock that another program holds.
 LedgerFault beginLedgerTransaction();
+// On the server: a round trip on the default connection, which is opened
+// anew when the server dropped it. True on the station file.
+bool ensureLedgerConnection();
 bool commitLedgerTransaction();
 void rollbackLedgerTransaction();
 

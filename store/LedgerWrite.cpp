@@ -15,6 +15,8 @@ LedgerSecure LedgerWrite::secure(const LedgerEntry& entry)
 
 void LedgerWrite::deliver()
 {
+    // Look-ups made before the write need a live connection as much as the write.
+    ensureLedgerConnection();
     m_delivery = m_outbox.deliver();
 }
 

@@ -1,14 +1,32 @@
 #include "RecordStore.h"
 
+#include "SqlDialect.h"
 #include "StoreDetail.h"
 
 #include <QSqlQuery>
+#include <functional>
 
 namespace {
 
 bool execLogged(QSqlQuery& query)
 {
     return execWrite(query, "inserted!", "insert false");
+}
+
+// "insert into table (columns) values (values)" with the key where the back
+// end keeps one.
+bool insertKeyed(const QString& table, const QString& columns, const QString& values, const QString& key,
+    const std::function<void(QSqlQuery&)>& bind)
+{
+    const SqlDialect dialect = SqlDialect::current();
+    QSqlQuery query;
+    query.prepare(QStringLiteral("insert into %1 (%2%3) values (%4%5)%6")
+                      .arg(table, columns, dialect.keyColumnList(), values, dialect.keyValueList(),
+                          dialect.onKeyConflict()));
+    bind(query);
+    if (dialect.keysRows())
+        query.bindValue(QStringLiteral(":entry_key"), key.isEmpty() ? QVariant(QVariant::String) : key);
+    return execLogged(query);
 }
 
 void bindRechargeRow(QSqlQuery& query, const RechargeRow& row)
@@ -36,33 +54,28 @@ void bindDevChRow(QSqlQuery& query, const DevChRow& row)
 
 } // namespace
 
-bool insertRechargeRow(const RechargeRow& row)
+bool insertRechargeRow(const RechargeRow& row, const QString& key)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral(
-        "insert into record (id,cardnum,name,addr,phone,carnum,date,manager,pay,pay_old,pay_new,sn,note) "
-        "values (:id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:pay,:pay_old,:pay_new,:sn,:note)"));
-    bindRechargeRow(query, row);
-    return execLogged(query);
+    return insertKeyed(QStringLiteral("record"),
+        QStringLiteral("id,cardnum,name,addr,phone,carnum,date,manager,pay,pay_old,pay_new,sn,note"),
+        QStringLiteral(
+            ":id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:pay,:pay_old,:pay_new,:sn,:note"),
+        key, [&row](QSqlQuery& query) { bindRechargeRow(query, row); });
 }
 
-bool insertReturnRow(const ReturnRow& row)
+bool insertReturnRow(const ReturnRow& row, const QString& key)
 {
-    QSqlQuery query;
-    query.prepare(
-        QStringLiteral("insert into backcard (id,cardnum,name,addr,phone,carnum,date,manager,pay,sn,note) "
-                       "values (:id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:pay,:sn,:note)"));
-    bindReturnRow(query, row);
-    return execLogged(query);
+    return insertKeyed(QStringLiteral("backcard"),
+        QStringLiteral("id,cardnum,name,addr,phone,carnum,date,manager,pay,sn,note"),
+        QStringLiteral(":id,:cardnum,:name,:addr,:phone,:carnum,:date,:manager,:pay,:sn,:note"), key,
+        [&row](QSqlQuery& query) { bindReturnRow(query, row); });
 }
 
-bool insertDevChRow(const DevChRow& row)
+bool insertDevChRow(const DevChRow& row, const QString& key)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("insert into devch (id,money,sn,ver,manager,date) "
-                                 "values (:id,:money,:sn,:ver,:manager,:date)"));
-    bindDevChRow(query, row);
-    return execLogged(query);
+    return insertKeyed(QStringLiteral("devch"), QStringLiteral("id,money,sn,ver,manager,date"),
+        QStringLiteral(":id,:money,:sn,:ver,:manager,:date"), key,
+        [&row](QSqlQuery& query) { bindDevChRow(query, row); });
 }
 
 LookupStatus findRechargeRow(const RechargeRow& row)
@@ -84,4 +97,14 @@ LookupStatus findDevChRow(const DevChRow& row)
 {
     return findRowWithValues(QStringLiteral("devch"), { "money", "sn", "ver", "manager", "date" },
         [&row](QSqlQuery& query) { bindDevChRow(query, row); });
+}
+
+LookupStatus findKeyedRow(const QString& table, const QString& key)
+{
+    QSqlQuery query;
+    query.prepare(QStringLiteral("select id from %1 where entry_key = :entry_key").arg(table));
+    query.bindValue(QStringLiteral(":entry_key"), key);
+    if (!query.exec())
+        return LookupStatus::Failed;
+    return query.next() ? LookupStatus::Found : LookupStatus::NotFound;
 }

@@ -6,7 +6,9 @@
 
 // Rows of the three history tables. Money columns of record and backcard hold
 // money text ("12.34"); devch holds fen. Each insert logs "inserted!" or
-// "insert false" and leaves the id to the database.
+// "insert false" and leaves the id to the database. The key is the outbox
+// entry's: on the server the row carries it and a second insert with the same
+// key stores nothing; the station file ignores it.
 
 struct RechargeRow
 {
@@ -23,7 +25,7 @@ struct RechargeRow
     QString sn;
     QString note;
 };
-bool insertRechargeRow(const RechargeRow& row);
+bool insertRechargeRow(const RechargeRow& row, const QString& key = QString());
 
 struct ReturnRow
 {
@@ -38,7 +40,7 @@ struct ReturnRow
     QString sn;
     QString note;
 };
-bool insertReturnRow(const ReturnRow& row);
+bool insertReturnRow(const ReturnRow& row, const QString& key = QString());
 
 struct DevChRow
 {
@@ -48,9 +50,12 @@ struct DevChRow
     QString manager;
     QString date;
 };
-bool insertDevChRow(const DevChRow& row);
+bool insertDevChRow(const DevChRow& row, const QString& key = QString());
 
 // Whether a row with every column equal to this one is stored already.
 LookupStatus findRechargeRow(const RechargeRow& row);
 LookupStatus findReturnRow(const ReturnRow& row);
 LookupStatus findDevChRow(const DevChRow& row);
+
+// On the server: whether the table holds the row with this key.
+LookupStatus findKeyedRow(const QString& table, const QString& key);

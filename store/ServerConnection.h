@@ -34,6 +34,12 @@ QStringList missingLedgerTables(const QSqlDatabase& db);
 // station role may not: the set-up script does it), check it, seed "admin".
 DatabaseStartup prepareServerDatabase(const ServerSettings& settings);
 
+// The server dropped the default connection (QPSQL never reconnects by
+// itself): closes it and opens it again with the same settings, waiting at
+// most kReconnectTimeoutS. False on the station file.
+inline constexpr int kReconnectTimeoutS = 2; // libpq's shortest
+bool reopenServerConnection();
+
 struct ServerCheck
 {
     enum class Status { Reachable, Unreachable, SchemaMissing };

@@ -78,6 +78,28 @@ QString SqlDialect::beginWrite() const
     return isServer() ? QStringLiteral("begin") : QStringLiteral("begin immediate");
 }
 
+const QStringList& SqlDialect::keyedTables()
+{
+    static const QStringList tables { QStringLiteral("record"), QStringLiteral("backcard"),
+        QStringLiteral("devch") };
+    return tables;
+}
+
+QString SqlDialect::keyColumnList() const
+{
+    return keysRows() ? QStringLiteral(",entry_key") : QString();
+}
+
+QString SqlDialect::keyValueList() const
+{
+    return keysRows() ? QStringLiteral(",:entry_key") : QString();
+}
+
+QString SqlDialect::onKeyConflict() const
+{
+    return keysRows() ? QStringLiteral(" on conflict (entry_key) do nothing") : QString();
+}
+
 QVector<SqlDialect::SchemaStep> SqlDialect::schemaSteps() const
 {
     if (isServer())

@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 // The statements and fragments that differ between the station's own SQLite
@@ -43,6 +44,17 @@ public:
     // SQLite takes its write lock at once, the server needs no table lock for
     // inserts of new rows.
     QString beginWrite() const;
+
+    // The server keeps the outbox key of each money row (record, backcard,
+    // devch) in a column of its own, unique, so that delivering an entry twice
+    // stores it once; the station file has no such column and compares values.
+    bool keysRows() const { return isServer(); }
+    static QString keyColumn() { return QStringLiteral("entry_key"); }
+    static const QStringList& keyedTables();
+    // Appended to an insert's column list, its value list, and the statement.
+    QString keyColumnList() const;
+    QString keyValueList() const;
+    QString onKeyConflict() const;
 
     // What creates or upgrades the ledger tables, in order: on the station
     // file the five create statements with the user table's two column

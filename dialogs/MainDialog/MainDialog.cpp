@@ -4,6 +4,7 @@
 #include "CardStatementDialog.h"
 #include "ChDialog.h"
 #include "DialogChrome.h"
+#include "LedgerLock.h"
 #include "ManagerDialog.h"
 #include "MessageBox.h"
 #include "NewCardDialog.h"
@@ -123,6 +124,13 @@ void MainDialog::showServerCheck(const ServerCheck& check)
     }
     m_ui->label_database->setText(tr("数据库：服务器 %1（%2）").arg(m_server.address(), state));
     m_ui->label_database->setToolTip(check.detail);
+    // The server answers again: the ledger's own connection, dropped while it
+    // was away, is opened anew here rather than at the next sale, and the rows
+    // that waited go in.
+    if (check.status == ServerCheck::Status::Reachable && m_menuIdle) {
+        ensureLedgerConnection();
+        deliverOutbox();
+    }
     // White on the status bar while all is well; yellow stands out there.
     m_ui->label_database->setStyleSheet(check.status == ServerCheck::Status::Reachable
             ? QString()

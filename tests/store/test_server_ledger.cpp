@@ -1,9 +1,11 @@
 #include "Database.h"
+#include "LedgerWrite.h"
 #include "PgTestServer.h"
 #include "ServerConnection.h"
 #include "SqlDialect.h"
 #include "StoreFixture.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QtTest>
@@ -124,6 +126,107 @@ private slots:
         QCOMPARE(done.first().first().value<ServerCheck>().status, ServerCheck::Status::Unreachable);
         QVERIFY(!probe.isRunning());
         QVERIFY(clock.elapsed() < 10000);
+    }
+
+    // With the server away a recharge is refused before its card is touched
+    // and owes nothing; once it is back the dropped connection is opened anew.
+    // A recharge secured before a crash and kept after it waits in the outbox
+    // with an uncertain commit: delivered once, and delivering the same file
+    // again (a crash before the outbox was rewritten) adds nothing.
+    void server_crash_refuses_then_keeps_and_delivers_once()
+    {
+        QTemporaryDir dir;
+        Outbox::setStationPath(dir.filePath(Outbox::kFileName));
+        QVERIFY(prepareServerDatabase(m_server.stationSettings(m_server.freshLedger())).opened);
+        RechargeRow row;
+        row.cardnum = 7;
+        row.pay = QStringLiteral("5.00");
+        QVERIFY(m_server.stop(QStringLiteral("immediate")));
+        LedgerWrite refused;
+        QCOMPARE(refused.secure(LedgerEntry::make(row)), LedgerSecure::DatabaseUnavailable);
+        const Outbox outbox;
+        QCOMPARE(outbox.count(), 0);
+        QVERIFY(m_server.resume());
+
+        LedgerWrite held;
+        QCOMPARE(held.secure(LedgerEntry::make(row)), LedgerSecure::Secured);
+        QVERIFY(m_server.stop(QStringLiteral("immediate")));
+        QVERIFY(m_server.resume());
+        QCOMPARE(held.keep(), LedgerKept::KeptLocally);
+        const QString copy = dir.filePath(QStringLiteral("copy"));
+        QVERIFY(QFile::copy(outbox.path(), copy));
+        QCOMPARE(outbox.deliver().delivered, 1);
+        QVERIFY(QFile::remove(outbox.path()) && QFile::copy(copy, outbox.path()));
+        QCOMPARE(outbox.deliver().delivered, 1);
+        QCOMPARE(outbox.count(), 0);
+        QCOMPARE(rowCount(QStringLiteral("record")), 1);
+        Outbox::setStationPath(Outbox::kFileName);
+    }
+
+    // Station processes recharging against one server at once, the second run
+    // across a crash of the server: every recharge that reached its card is
+    // stored exactly once, under an id and key of its own, with its station's
+    // reader serial.
+    void stations_recharge_at_once_data()
+    {
+        QTest::addColumn<int>("stations");
+        QTest::addColumn<int>("crashAfterMs"); // 0: no crash
+        QTest::newRow("two stations") << 2 << 0;
+        QTest::newRow("two stations, server crashes") << 2 << 300;
+    }
+
+    void stations_recharge_at_once()
+    {
+        QFETCH(int, stations);
+        QFETCH(int, crashAfterMs);
+        const int count = 40;
+        const QString database = m_server.freshLedger();
+        QTemporaryDir dir;
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int i = 0; i < stations; ++i) {
+            const QString folder = dir.filePath(QString::number(i));
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(saveServerSettings(
+                m_server.stationSettings(database), folder + QStringLiteral("/server.ini")));
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->setWorkingDirectory(folder);
+            runs.back()->start(QStringLiteral(VELOKA_LEDGER_STATION),
+                { QString::number(count), QStringLiteral("SN%1").arg(i), QStringLiteral("--hold-ms"),
+                    QStringLiteral("10") });
+        }
+        if (crashAfterMs > 0) {
+            QTest::qWait(crashAfterMs);
+            QVERIFY(m_server.stop(QStringLiteral("immediate")));
+            QTest::qWait(200);
+            QVERIFY(m_server.resume());
+        }
+        int changed = 0;
+        QVERIFY(prepareServerDatabase(m_server.stationSettings(database)).opened);
+        for (int i = 0; i < stations; ++i) {
+            QProcess& run = *runs.at(size_t(i));
+            QVERIFY(run.state() == QProcess::NotRunning || run.waitForFinished(60000));
+            const QString summary = QString::fromUtf8(run.readAllStandardOutput()).trimmed();
+            QVERIFY2(run.exitCode() == 0, qPrintable(run.readAllStandardError()));
+            const QRegularExpressionMatch m = QRegularExpression(
+                QStringLiteral("stored=(\\d+) kept=(\\d+) lost=0 refused=(\\d+) waiting=0"))
+                                                  .match(summary);
+            QVERIFY2(m.hasMatch(), qPrintable(summary));
+            const int reached = m.captured(1).toInt() + m.captured(2).toInt();
+            QCOMPARE(reached + m.captured(3).toInt(), count);
+            if (crashAfterMs == 0)
+                QCOMPARE(reached, count);
+            QSqlQuery rows;
+            QVERIFY(rows.exec(QStringLiteral("select count(*) from record where sn = 'SN%1'").arg(i)));
+            QVERIFY(rows.next());
+            QCOMPARE(rows.value(0).toInt(), reached);
+            changed += reached;
+        }
+        QSqlQuery distinct(
+            QStringLiteral("select count(distinct id), count(distinct entry_key), count(*) from record"));
+        QVERIFY(distinct.next());
+        QCOMPARE(distinct.value(0).toInt(), changed);
+        QCOMPARE(distinct.value(1).toInt(), changed);
+        QCOMPARE(distinct.value(2).toInt(), changed);
     }
 
 private:
