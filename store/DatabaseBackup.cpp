@@ -1,12 +1,103 @@
 #include "DatabaseBackup.h"
 
 #include "Database.h"
+#include "ServerConnection.h"
+#include "SqlDialect.h"
 
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
 #include <QUuid>
 #include <cstdio>
+
+namespace {
+
+const QString kSnapshotConnection = QStringLiteral("veloka_snapshot");
+constexpr int kPageRows = 2000;
+
+QString partialPath(const QFileInfo& target)
+{
+    return target.absolutePath() + QStringLiteral("/.") + QUuid::createUuid().toString(QUuid::WithoutBraces)
+        + QStringLiteral(".db.part");
+}
+
+bool renameOver(const QString& partial, const QFileInfo& target)
+{
+    if (std::rename(
+            QFile::encodeName(partial).constData(), QFile::encodeName(target.absoluteFilePath()).constData())
+        == 0)
+        return true;
+    QFile::remove(partial);
+    return false;
+}
+
+// Copies one table page by page of ids, so that memory stays flat however
+// long the history.
+bool copyTable(const LedgerTable& table, const SqlDialect& from, QSqlDatabase& to)
+{
+    const QString columns = table.columns.join(QLatin1Char(','));
+    QStringList placeholders;
+    for (const QString& column : table.columns)
+        placeholders.append(QLatin1Char(':') + column);
+    QSqlQuery read;
+    QSqlQuery write(to);
+    if (!read.prepare(QStringLiteral("select %1 from %2 where id > :last order by id limit %3")
+                          .arg(columns, from.table(table.name))
+                          .arg(kPageRows))
+        || !write.prepare(QStringLiteral("insert into %1 (%2) values (%3)")
+                              .arg(table.name, columns, placeholders.join(QLatin1Char(','))))) {
+        qDebug() << "snapshot" << table.name << read.lastError().text() << write.lastError().text();
+        return false;
+    }
+    qint64 last = -1;
+    for (;;) {
+        read.bindValue(QStringLiteral(":last"), last);
+        if (!read.exec()) {
+            qDebug() << "snapshot read" << table.name << read.lastError().text();
+            return false;
+        }
+        int rows = 0;
+        while (read.next()) {
+            ++rows;
+            for (int i = 0; i < table.columns.size(); ++i)
+                write.bindValue(i, read.value(i));
+            if (!write.exec()) {
+                qDebug() << "snapshot write" << table.name << write.lastError().text();
+                return false;
+            }
+            last = read.value(0).toLongLong();
+        }
+        if (rows < kPageRows)
+            return true;
+    }
+}
+
+bool writeSnapshot(const QString& path)
+{
+    QSqlDatabase to = addStationConnection(path, kSnapshotConnection);
+    if (!to.open())
+        return false;
+    for (const SqlDialect::SchemaStep& step : SqlDialect(SqlDialect::Backend::SQLite).schemaSteps()) {
+        if (!QSqlQuery(to).exec(step.statement) && step.examined)
+            return false;
+    }
+    const SqlDialect from = SqlDialect::current();
+    QSqlQuery view;
+    if (!to.transaction() || !view.exec(from.beginSnapshot()))
+        return false;
+    bool ok = true;
+    for (const LedgerTable& table : ledgerTables())
+        ok = ok && copyTable(table, from, to);
+    QSqlQuery().exec(QStringLiteral("commit"));
+    ok = to.commit() && ok;
+    to.close();
+    return ok;
+}
+
+} // namespace
 
 namespace DatabaseBackup {
 
@@ -23,20 +114,37 @@ Outcome copy(const QString& source, const QString& target)
     if (to.exists() && from.canonicalFilePath() == to.canonicalFilePath())
         return Outcome::SameFile;
 
-    const QString partial = to.absolutePath() + QStringLiteral("/.")
-        + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".db.part");
+    const QString partial = partialPath(to);
     if (!QFile::copy(source, partial)) {
         qDebug() << "backup copy failed" << source << partial;
         QFile::remove(partial);
         return Outcome::CopyFailed;
     }
-    if (std::rename(
-            QFile::encodeName(partial).constData(), QFile::encodeName(to.absoluteFilePath()).constData())
-        != 0) {
+    return renameOver(partial, to) ? Outcome::Copied : Outcome::CopyFailed;
+}
+
+Outcome snapshot(const QString& target)
+{
+    const QSqlDatabase live = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    const QFileInfo to(target);
+    if (!SqlDialect::of(live).isServer() && to.exists()
+        && QFileInfo(live.databaseName()).canonicalFilePath() == to.canonicalFilePath())
+        return Outcome::SameFile;
+    const QString partial = partialPath(to);
+    const bool ok = writeSnapshot(partial);
+    QSqlDatabase::removeDatabase(kSnapshotConnection);
+    if (!ok) {
+        qDebug() << "snapshot failed" << target;
         QFile::remove(partial);
         return Outcome::CopyFailed;
     }
-    return Outcome::Copied;
+    return renameOver(partial, to) ? Outcome::Copied : Outcome::CopyFailed;
+}
+
+Outcome backup(const QString& target)
+{
+    const QSqlDatabase live = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    return SqlDialect::of(live).isServer() ? snapshot(target) : copy(live.databaseName(), target);
 }
 
 } // namespace DatabaseBackup

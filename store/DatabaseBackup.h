@@ -17,4 +17,13 @@ enum class Outcome {
 
 Outcome copy(const QString& source, const QString& target);
 
+// Writes the ledger of the default connection, file or server, as a new
+// station file with the station's own table layouts and every row with its
+// id, read in one consistent view, so that any station can open or merge it.
+Outcome snapshot(const QString& target);
+
+// The backup of the system menu: the live file copied, or a snapshot of the
+// server.
+Outcome backup(const QString& target);
+
 } // namespace DatabaseBackup

@@ -1,6 +1,7 @@
 #include "DatabaseImport.h"
 
 #include "Database.h"
+#include "SqlDialect.h"
 
 #include <QDebug>
 #include <QElapsedTimer>
@@ -142,12 +143,14 @@ QString validExpression(Value kind, const QString& cell)
 }
 
 // The source's column names by position; empty when the table is missing.
-QStringList sourceColumns(const QSqlDatabase& station, const QString& table)
+// The file is read through the station's connection, where it is attached,
+// or through its own ("main").
+QStringList sourceColumns(const QSqlDatabase& db, const QString& table, const QString& schema = kSchema)
 {
-    QSqlQuery query(station);
+    QSqlQuery query(db);
     query.prepare(QStringLiteral("select name from pragma_table_info(:table, :schema) order by cid"));
     query.bindValue(QStringLiteral(":table"), table);
-    query.bindValue(QStringLiteral(":schema"), kSchema);
+    query.bindValue(QStringLiteral(":schema"), schema);
     QStringList names;
     if (query.exec()) {
         while (query.next())
@@ -523,6 +526,93 @@ DatabaseImport::Outcome mergeTable(const MergePlan& plan, int batchSize, Transac
     return Outcome::Merged;
 }
 
+// The server cannot attach the file: the source is read through its own
+// connection, its values turned by the same expressions, and each row the
+// ledger lacks is inserted with bound values. One transaction per table; a
+// refused row undoes the table's rows merged so far in this run, a cancel
+// keeps them.
+DatabaseImport::Outcome mergeTableIntoServer(const MergePlan& plan, const QSqlDatabase& source, int batchSize,
+    DatabaseImport::Progress* progress, DatabaseImport::Result& result)
+{
+    using Outcome = DatabaseImport::Outcome;
+    const QStringList sourceNames = sourceColumns(source, plan.name, QStringLiteral("main"));
+    if (sourceNames.isEmpty())
+        return Outcome::Merged;
+    QStringList values;
+    QStringList names;
+    QStringList placeholders;
+    QStringList present;
+    for (int i = 0; i < plan.columns.size(); ++i) {
+        const MergedColumn& column = plan.columns.at(i);
+        const int position = i + 1;
+        values.append(valueExpression(column.kind,
+            position < sourceNames.size() ? quotedName(sourceNames.at(position)) : QStringLiteral("null")));
+        names.append(column.name);
+        placeholders.append(QLatin1Char(':') + column.name);
+        if (plan.key.contains(column.name))
+            present.append(QStringLiteral("%1 = :%1").arg(column.name));
+    }
+    // A plain scan reads a table in rowid order without naming rowid, which a
+    // column of the source could shadow.
+    QSqlQuery rows(source);
+    rows.setForwardOnly(true);
+    if (!rows.exec(QStringLiteral("select %1 from %2")
+                       .arg(values.join(QStringLiteral(", ")), quotedName(plan.name))))
+        return Outcome::Merged; // a source table that cannot be read counts as empty, as on the file
+
+    const QSqlDatabase station = QSqlDatabase::database();
+    const QString table = SqlDialect::of(station).table(plan.name);
+    QSqlQuery held(station);
+    QSqlQuery insert(station);
+    if (!held.prepare(QStringLiteral("select 1 from %1 where %2 limit 1")
+                          .arg(table, present.join(QStringLiteral(" and "))))
+        || !insert.prepare(
+            QStringLiteral("insert into %1 (%2) values (%3)")
+                .arg(table, names.join(QLatin1Char(',')), placeholders.join(QLatin1Char(','))))) {
+        qDebug() << "insert false" << plan.name << insert.lastError().text();
+        return Outcome::InsertFailed;
+    }
+    QSqlDatabase writer = station;
+    if (!writer.transaction())
+        return Outcome::InsertFailed;
+    int merged = 0;
+    int count = 0;
+    while (rows.next()) {
+        if (count % batchSize == 0 && progress && !progress->rowReached(count + 1)) {
+            result.merged += merged;
+            return writer.commit() ? Outcome::Cancelled : Outcome::InsertFailed;
+        }
+        ++count;
+        for (int i = 0; i < plan.columns.size(); ++i) {
+            const QString name = QLatin1Char(':') + plan.columns.at(i).name;
+            insert.bindValue(name, rows.value(i));
+            if (plan.key.contains(plan.columns.at(i).name))
+                held.bindValue(name, rows.value(i));
+        }
+        if (!held.exec()) {
+            qDebug() << "select false" << plan.name << held.lastError().text();
+            writer.rollback();
+            return Outcome::InsertFailed;
+        }
+        const bool found = held.next();
+        held.finish();
+        if (found) {
+            ++result.skipped;
+            continue;
+        }
+        if (!insert.exec()) {
+            qDebug() << "insert false" << plan.name << insert.lastError().text();
+            writer.rollback();
+            return Outcome::InsertFailed;
+        }
+        ++merged;
+    }
+    if (!writer.commit())
+        return Outcome::InsertFailed;
+    result.merged += merged;
+    return Outcome::Merged;
+}
+
 } // namespace
 
 bool DatabaseImport::open(const QString& fileName)
@@ -575,6 +665,17 @@ DatabaseImport::Result DatabaseImport::merge(Progress* progress)
     const QSqlDatabase source = QSqlDatabase::database(kConnectionName, false);
     if (!source.isOpen())
         return result;
+    if (SqlDialect::current().isServer()) {
+        for (const MergePlan& plan : mergePlans()) {
+            result.table = plan.table;
+            if (progress)
+                progress->tableStarted(plan.table, sourceMaximum(source, plan.name));
+            result.outcome = mergeTableIntoServer(plan, source, m_batchSize, progress, result);
+            if (result.outcome != Outcome::Merged)
+                break;
+        }
+        return result;
+    }
     createLookupIndexes();
 
     const QSqlDatabase station = QSqlDatabase::database();

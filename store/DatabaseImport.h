@@ -63,6 +63,9 @@ public:
 
     // Merges from the file open() opened, which is attached to the station's
     // connection for the length of the merge. OpenFailed when it cannot be.
+    // On the server the file is read through its own connection and merged
+    // row by row, one transaction per table: a refused row undoes the rows of
+    // its table merged in this run.
     Result merge(Progress* progress = nullptr);
 
     // Indexes on the columns the duplicate look-ups search; the table layouts

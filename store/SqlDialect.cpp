@@ -78,6 +78,12 @@ QString SqlDialect::beginWrite() const
     return isServer() ? QStringLiteral("begin") : QStringLiteral("begin immediate");
 }
 
+QString SqlDialect::beginSnapshot() const
+{
+    return isServer() ? QStringLiteral("begin transaction isolation level repeatable read, read only")
+                      : QStringLiteral("begin");
+}
+
 const QStringList& SqlDialect::keyedTables()
 {
     static const QStringList tables { QStringLiteral("record"), QStringLiteral("backcard"),

@@ -44,6 +44,10 @@ public:
     // SQLite takes its write lock at once, the server needs no table lock for
     // inserts of new rows.
     QString beginWrite() const;
+    // Opens a transaction whose reads all see the ledger as it was at its
+    // first: on the file a deferred transaction holds its read lock from the
+    // first read on, the server needs repeatable read.
+    QString beginSnapshot() const;
 
     // The server keeps the outbox key of each money row (record, backcard,
     // devch) in a column of its own, unique, so that delivering an entry twice

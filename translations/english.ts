@@ -2757,4 +2757,43 @@ statement</translation>
         <translation>Operator</translation>
     </message>
 </context>
+<context>
+    <name>StationCommand</name>
+    <message>
+        <source>用法：Veloka --import 文件 | --export-snapshot 文件</source>
+        <translation>usage: Veloka --import FILE | --export-snapshot FILE</translation>
+    </message>
+    <message>
+        <source>不能把数据库导入它自己：%1</source>
+        <translation>Cannot import the database into itself: %1</translation>
+    </message>
+    <message>
+        <source>无法打开账本数据库：%1</source>
+        <translation>Cannot open the ledger database: %1</translation>
+    </message>
+    <message>
+        <source>打开数据库失败：%1</source>
+        <translation>Failed to open the database: %1</translation>
+    </message>
+    <message>
+        <source>导入失败：已新增%1条，跳过%2条</source>
+        <translation>Import failed: %1 rows added, %2 skipped</translation>
+    </message>
+    <message>
+        <source>导入数据库成功：新增%1条，跳过%2条</source>
+        <translation>Database imported: %1 rows added, %2 skipped</translation>
+    </message>
+    <message>
+        <source>备份数据库成功：%1</source>
+        <translation>Database backed up: %1</translation>
+    </message>
+    <message>
+        <source>不能备份到数据库文件本身：%1</source>
+        <translation>Cannot back up onto the database file itself: %1</translation>
+    </message>
+    <message>
+        <source>备份数据库失败：%1</source>
+        <translation>Database backup failed: %1</translation>
+    </message>
+</context>
 </TS>

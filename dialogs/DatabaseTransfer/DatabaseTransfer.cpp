@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProgressDialog>
-#include <QSqlDatabase>
 
 namespace {
 
@@ -76,9 +75,7 @@ void run(QWidget* parent)
             return;
         qDebug() << "Accepted";
     }
-    const QString source
-        = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false).databaseName();
-    switch (DatabaseBackup::copy(source, target)) {
+    switch (DatabaseBackup::backup(target)) {
     case DatabaseBackup::Outcome::Copied:
         MessageBox::showMessage(parent, sysText("提示"), sysText("备份数据库成功"));
         break;

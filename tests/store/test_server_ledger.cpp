@@ -3,6 +3,7 @@
 #include "PgTestServer.h"
 #include "ServerConnection.h"
 #include "SqlDialect.h"
+#include "StationCommand.h"
 #include "StoreFixture.h"
 
 #include <QProcess>
@@ -227,6 +228,70 @@ private slots:
         QCOMPARE(distinct.value(0).toInt(), changed);
         QCOMPARE(distinct.value(1).toInt(), changed);
         QCOMPARE(distinct.value(2).toInt(), changed);
+    }
+
+    // An existing station joins by importing its file with the skip rules, and
+    // the server leaves as a station file with every row and the file layout.
+    void station_joins_by_import_and_leaves_by_snapshot()
+    {
+        const QString database = m_server.freshLedger();
+        QVERIFY(m_server.runAdmin(database,
+            QStringLiteral("insert into \"user\" (cardnum, name) values (1, 'held');"
+                           "insert into record (cardnum, date, pay) values (1, 'd1', '1.00');"
+                           "insert into devch (money, date) values (100, 'd1');")));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("station.db"));
+        {
+            QSqlDatabase source = addStationConnection(file, QStringLiteral("source"));
+            QVERIFY(source.open());
+            for (const SqlDialect::SchemaStep& step : SqlDialect(SqlDialect::Backend::SQLite).schemaSteps())
+                QSqlQuery(source).exec(step.statement);
+            QSqlQuery fill(source);
+            for (const char* statement : {
+                     "insert into user (cardnum, name) values (1, 'other'), (4294967295, 'big')",
+                     "insert into record (cardnum, date, pay) values (1, 'd1', '9.00'), (1, 'd2', '2.00'),"
+                     " (3, 'd3', '3.00'), (3, 'd3', '4.00'), (null, null, null)",
+                     "insert into backcard (cardnum, date, pay) values (1, 'd1', '1.00')",
+                     "insert into devch (money, date) values (5, 'd1'), (7, 'd2')",
+                 })
+                QVERIFY2(fill.exec(QLatin1String(statement)), qPrintable(fill.lastError().text()));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("source"));
+
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        QVERIFY(saveServerSettings(m_server.stationSettings(database), kServerSettingsFileName));
+        const int imported = StationCommand().run({ "Veloka", "--import", file });
+        const int exported = StationCommand().run({ "Veloka", "--export-snapshot", "snapshot.db" });
+        QDir::setCurrent(previous);
+        QCOMPARE(imported, 0);
+        QCOMPARE(exported, 0);
+
+        {
+            QSqlQuery rows;
+            QVERIFY(rows.exec(
+                QStringLiteral("select string_agg(concat(cardnum, ':', pay), ' ' order by id) from record")));
+            QVERIFY(rows.next());
+            QCOMPARE(rows.value(0).toString(), QStringLiteral("1:1.00 1:2.00 3:3.00 0:"));
+            QCOMPARE(rowCount(QStringLiteral("user")), 2);
+            QCOMPARE(rowCount(QStringLiteral("backcard")), 1);
+            QCOMPARE(rowCount(QStringLiteral("devch")), 2);
+            QVERIFY(
+                rows.exec(QStringLiteral("select cardnum from \"user\" where name = 'big'")) && rows.next());
+            QCOMPARE(rows.value(0).toLongLong(), 4294967295LL);
+        }
+
+        dropDefaultConnection();
+        QVERIFY(openDatabase(dir.filePath(QStringLiteral("snapshot.db"))));
+        for (const LedgerTable& table : ledgerTables())
+            QCOMPARE(columnNames(table.name), table.columns);
+        QSqlQuery snapshot;
+        QVERIFY(snapshot.exec(
+            QStringLiteral("select group_concat(id || ':' || cardnum || ':' || pay, ' ') from record")));
+        QVERIFY(snapshot.next());
+        QCOMPARE(snapshot.value(0).toString(), QStringLiteral("1:1:1.00 2:1:2.00 3:3:3.00 4:0:"));
+        QCOMPARE(rowCount(QStringLiteral("man")), 1);
+        QCOMPARE(rowCount(QStringLiteral("user")), 2);
     }
 
 private:
