@@ -15,9 +15,14 @@ LedgerSecure LedgerWrite::secure(const LedgerEntry& entry)
 
 void LedgerWrite::deliver()
 {
-    // Look-ups made before the write need a live connection as much as the write.
-    ensureLedgerConnection();
-    m_delivery = m_outbox.deliver();
+    // Look-ups made before the write need a live connection as much as the
+    // write. A server that cannot be reached is tried once per operation: each
+    // try may wait the connect time-out.
+    m_reachable = ensureLedgerConnection();
+    if (m_reachable)
+        m_delivery = m_outbox.deliver();
+    else
+        m_delivery = Outbox::Delivery { 0, m_outbox.count(), LedgerFault::Other };
 }
 
 LedgerSecure LedgerWrite::secure(const LedgerEntry& entry, const std::function<bool()>& write)
@@ -27,7 +32,7 @@ LedgerSecure LedgerWrite::secure(const LedgerEntry& entry, const std::function<b
     // elsewhere that stopped them would stop this one too.
     if (!m_delivery)
         deliver();
-    if (m_delivery->fault == LedgerFault::Busy)
+    if (!m_reachable || m_delivery->fault == LedgerFault::Busy)
         return LedgerSecure::DatabaseUnavailable;
     if (!m_outbox.canAppend())
         return LedgerSecure::OutboxUnavailable;

@@ -62,6 +62,7 @@ private:
     std::optional<Outbox::Delivery> m_delivery;
     LedgerEntry m_entry;
     bool m_open = false;
+    bool m_reachable = true;
 };
 
 // The start-up check: whether a money operation could write its rows now.

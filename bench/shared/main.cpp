@@ -56,7 +56,6 @@ Figures runStations(int stations, int recharges, const ServerSettings* server)
             saveServerSettings(*server, folder + QStringLiteral("/server.ini"));
         runs.push_back(std::make_unique<QProcess>());
         runs.back()->setWorkingDirectory(folder);
-        runs.back()->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         runs.back()->start(QStringLiteral(VELOKA_LEDGER_STATION),
             { QString::number(recharges), QStringLiteral("BENCH%1").arg(i), QStringLiteral("--latencies") });
     }

@@ -30,6 +30,14 @@ QString openLedger()
     return QString();
 }
 
+// The store's debug lines and Qt's warnings would bury the one line a script
+// reads; only what ends the program is kept.
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toUtf8().constData());
+}
+
 bool isLiveFile(const QString& file)
 {
     const QFileInfo live(kDatabaseFileName);
@@ -45,6 +53,14 @@ bool StationCommand::requested(int argc, char* argv[])
 }
 
 int StationCommand::run(const QStringList& arguments)
+{
+    const QtMessageHandler previous = qInstallMessageHandler(quietMessages);
+    const int code = runJob(arguments);
+    qInstallMessageHandler(previous);
+    return code;
+}
+
+int StationCommand::runJob(const QStringList& arguments)
 {
     // The lines speak the station's language, as its windows do.
     QTranslator translator;

@@ -22,6 +22,7 @@ public:
     int run(const QStringList& arguments);
 
 private:
+    int runJob(const QStringList& arguments);
     int import(const QString& file);
     int exportSnapshot(const QString& file);
     int usage();

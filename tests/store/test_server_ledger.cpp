@@ -211,7 +211,7 @@ private slots:
             const QRegularExpressionMatch m = QRegularExpression(
                 QStringLiteral("stored=(\\d+) kept=(\\d+) lost=0 refused=(\\d+) waiting=0"))
                                                   .match(summary);
-            QVERIFY2(m.hasMatch(), qPrintable(summary));
+            QVERIFY2(m.hasMatch(), qPrintable(summary + run.readAllStandardError().right(3000)));
             const int reached = m.captured(1).toInt() + m.captured(2).toInt();
             QCOMPARE(reached + m.captured(3).toInt(), count);
             if (crashAfterMs == 0)

@@ -104,8 +104,8 @@ int main(int argc, char* argv[])
         if (outbox.deliver().waiting > 0)
             QThread::msleep(200);
     }
-    std::printf(
-        "stored=%d kept=%d lost=%d refused=%d waiting=%d\n", stored, kept, lost, refused, outbox.count());
+    std::printf("stored=%d kept=%d lost=%d refused=%d waiting=%d elapsed_us=%lld\n", stored, kept, lost,
+        refused, outbox.count(), static_cast<long long>(elapsedUs));
     if (parser.isSet(latencies)) {
         for (const qint64 us : qAsConst(micros))
             std::printf("%lld\n", static_cast<long long>(us));
