@@ -527,17 +527,21 @@ DatabaseImport::Outcome mergeTable(const MergePlan& plan, int batchSize, Transac
 }
 
 // The server cannot attach the file: the source is read through its own
-// connection, its values turned by the same expressions, and each row the
-// ledger lacks is inserted with bound values. One transaction per table; a
-// refused row undoes the table's rows merged so far in this run, a cancel
-// keeps them.
+// connection, its cells checked and turned by the same expressions, and each
+// valid row the ledger lacks is inserted with bound values. One transaction
+// per table; a refused row undoes the table's rows merged so far in this run,
+// a cancel keeps them.
 DatabaseImport::Outcome mergeTableIntoServer(const MergePlan& plan, const QSqlDatabase& source, int batchSize,
     DatabaseImport::Progress* progress, DatabaseImport::Result& result)
 {
     using Outcome = DatabaseImport::Outcome;
+    const QString relation = quotedName(plan.name);
     const QStringList sourceNames = sourceColumns(source, plan.name, QStringLiteral("main"));
-    if (sourceNames.isEmpty())
-        return Outcome::Merged;
+    const qint64 total = sourceNames.isEmpty() ? -1 : rowCount(source, relation);
+    if (total < 0)
+        return Outcome::Merged; // a missing or unreadable source table counts as empty, as on the file
+    result.held += total;
+    QStringList cells;
     QStringList values;
     QStringList names;
     QStringList placeholders;
@@ -545,20 +549,24 @@ DatabaseImport::Outcome mergeTableIntoServer(const MergePlan& plan, const QSqlDa
     for (int i = 0; i < plan.columns.size(); ++i) {
         const MergedColumn& column = plan.columns.at(i);
         const int position = i + 1;
-        values.append(valueExpression(column.kind,
-            position < sourceNames.size() ? quotedName(sourceNames.at(position)) : QStringLiteral("null")));
+        cells.append(
+            position < sourceNames.size() ? quotedName(sourceNames.at(position)) : QStringLiteral("null"));
+        values.append(valueExpression(column.kind, cells.last()));
         names.append(column.name);
         placeholders.append(QLatin1Char(':') + column.name);
         if (plan.key.contains(column.name))
             present.append(QStringLiteral("%1 = :%1").arg(column.name));
     }
+    const Validity valid = validity(plan, cells);
     // A plain scan reads a table in rowid order without naming rowid, which a
     // column of the source could shadow.
     QSqlQuery rows(source);
     rows.setForwardOnly(true);
-    if (!rows.exec(QStringLiteral("select %1 from %2")
-                       .arg(values.join(QStringLiteral(", ")), quotedName(plan.name))))
-        return Outcome::Merged; // a source table that cannot be read counts as empty, as on the file
+    if (!rows.exec(
+            QStringLiteral("select %1, (case when %2 then 1 else 0 end), (case when %3 then 1 else 0 end) "
+                           "from %4")
+                .arg(values.join(QStringLiteral(", ")), valid.card, valid.money, relation)))
+        return total == 0 ? Outcome::Merged : Outcome::Incomplete;
 
     const QSqlDatabase station = QSqlDatabase::database();
     const QString table = SqlDialect::of(station).table(plan.name);
@@ -575,6 +583,8 @@ DatabaseImport::Outcome mergeTableIntoServer(const MergePlan& plan, const QSqlDa
     QSqlDatabase writer = station;
     if (!writer.transaction())
         return Outcome::InsertFailed;
+    const int cardColumn = plan.columns.size();
+    const int moneyColumn = cardColumn + 1;
     int merged = 0;
     int count = 0;
     while (rows.next()) {
@@ -583,6 +593,12 @@ DatabaseImport::Outcome mergeTableIntoServer(const MergePlan& plan, const QSqlDa
             return writer.commit() ? Outcome::Cancelled : Outcome::InsertFailed;
         }
         ++count;
+        ++result.read;
+        if (rows.value(cardColumn).toInt() == 0 || rows.value(moneyColumn).toInt() == 0) {
+            ++(rows.value(cardColumn).toInt() == 0 ? result.badCard : result.badMoney);
+            ++result.skipped;
+            continue;
+        }
         for (int i = 0; i < plan.columns.size(); ++i) {
             const QString name = QLatin1Char(':') + plan.columns.at(i).name;
             insert.bindValue(name, rows.value(i));
@@ -610,6 +626,10 @@ DatabaseImport::Outcome mergeTableIntoServer(const MergePlan& plan, const QSqlDa
     if (!writer.commit())
         return Outcome::InsertFailed;
     result.merged += merged;
+    if (count != total) {
+        qDebug() << "import short" << plan.name << count << "of" << total;
+        return Outcome::Incomplete;
+    }
     return Outcome::Merged;
 }
 

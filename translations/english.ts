@@ -2780,8 +2780,8 @@ statement</translation>
         <translation>Import failed: %1 rows added, %2 skipped</translation>
     </message>
     <message>
-        <source>导入数据库成功：新增%1条，跳过%2条</source>
-        <translation>Database imported: %1 rows added, %2 skipped</translation>
+        <source>导入数据库成功：新增%1条，跳过%2条（其中卡号无效%3条，金额无效%4条）</source>
+        <translation>Database imported: %1 rows added, %2 skipped (%3 with an invalid card number, %4 with an invalid amount)</translation>
     </message>
     <message>
         <source>备份数据库成功：%1</source>

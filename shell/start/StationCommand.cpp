@@ -8,7 +8,6 @@
 #include "StationLanguage.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QTranslator>
 #include <cstdio>
 #include <cstring>
@@ -36,13 +35,6 @@ void quietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toUtf8().constData());
-}
-
-bool isLiveFile(const QString& file)
-{
-    const QFileInfo live(kDatabaseFileName);
-    return !loadServerSettings().useServer && live.exists()
-        && live.canonicalFilePath() == QFileInfo(file).canonicalFilePath();
 }
 
 } // namespace
@@ -82,8 +74,6 @@ int StationCommand::usage()
 
 int StationCommand::import(const QString& file)
 {
-    if (isLiveFile(file))
-        return fail(tr("不能把数据库导入它自己：%1").arg(file));
     const QString closed = openLedger();
     if (!closed.isEmpty())
         return fail(tr("无法打开账本数据库：%1").arg(closed));
@@ -91,9 +81,15 @@ int StationCommand::import(const QString& file)
     if (!importer.open(file))
         return fail(tr("打开数据库失败：%1").arg(file));
     const DatabaseImport::Result result = importer.merge();
+    if (result.outcome == DatabaseImport::Outcome::SameFile)
+        return fail(tr("不能把数据库导入它自己：%1").arg(file));
     if (result.outcome != DatabaseImport::Outcome::Merged)
         return fail(tr("导入失败：已新增%1条，跳过%2条").arg(result.merged).arg(result.skipped));
-    return done(tr("导入数据库成功：新增%1条，跳过%2条").arg(result.merged).arg(result.skipped));
+    return done(tr("导入数据库成功：新增%1条，跳过%2条（其中卡号无效%3条，金额无效%4条）")
+                    .arg(result.merged)
+                    .arg(result.skipped)
+                    .arg(result.badCard)
+                    .arg(result.badMoney));
 }
 
 int StationCommand::exportSnapshot(const QString& file)
