@@ -193,8 +193,11 @@ void TestUpdater::transfer_error_keeps_window_open_with_reason()
     window.show();
     DownLoadManager* manager = window.findChild<DownLoadManager*>();
     QVERIFY(manager);
-    manager->setStallTimeout(300);
-    QTRY_VERIFY_WITH_TIMEOUT(labelText(window, "labelStatus").startsWith("下载失败："), 5000);
+    // Only the silent server needs a short stall limit; on a loaded machine a short one would also cut
+    // the first file, which must arrive.
+    if (stallAfter >= 0)
+        manager->setStallTimeout(1500);
+    QTRY_VERIFY_WITH_TIMEOUT(labelText(window, "labelStatus").startsWith("下载失败："), 15000);
     QTest::qWait(200);
 
     QVERIFY(window.isVisible());
