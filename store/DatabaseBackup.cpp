@@ -1,5 +1,6 @@
 #include "DatabaseBackup.h"
 
+#include "AuditTrail.h"
 #include "Database.h"
 #include "ServerConnection.h"
 #include "SqlDialect.h"
@@ -106,7 +107,9 @@ QString targetPath(const QString& folder)
     return folder + QLatin1Char('/') + kDatabaseFileName;
 }
 
-Outcome copy(const QString& source, const QString& target)
+namespace {
+
+Outcome copyFile(const QString& source, const QString& target)
 {
     const QFileInfo from(source);
     const QFileInfo to(target);
@@ -145,6 +148,15 @@ Outcome backup(const QString& target)
 {
     const QSqlDatabase live = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
     return SqlDialect::of(live).isServer() ? snapshot(target) : copy(live.databaseName(), target);
+}
+
+} // namespace
+
+Outcome copy(const QString& source, const QString& target)
+{
+    const Outcome outcome = copyFile(source, target);
+    AuditTrail::record(AuditAction::Backup, target, AuditTrail::outcome(outcome == Outcome::Copied, int(outcome)));
+    return outcome;
 }
 
 } // namespace DatabaseBackup

@@ -1,5 +1,6 @@
 #include "DatabaseImport.h"
 
+#include "AuditTrail.h"
 #include "Database.h"
 #include "SqlDialect.h"
 
@@ -637,6 +638,14 @@ DatabaseImport::Outcome mergeTableIntoServer(const MergePlan& plan, const QSqlDa
 
 bool DatabaseImport::open(const QString& fileName)
 {
+    const bool opened = openSource(fileName);
+    if (!opened)
+        AuditTrail::record(AuditAction::Import, fileName, AuditTrail::outcome(false, int(Outcome::OpenFailed)));
+    return opened;
+}
+
+bool DatabaseImport::openSource(const QString& fileName)
+{
     QSqlDatabase source = QSqlDatabase::contains(kConnectionName)
         ? QSqlDatabase::database(kConnectionName, false)
         : addStationConnection(fileName, kConnectionName);
@@ -680,6 +689,15 @@ bool DatabaseImport::createLookupIndexes()
 }
 
 DatabaseImport::Result DatabaseImport::merge(Progress* progress)
+{
+    const Result result = mergeSource(progress);
+    AuditTrail::record(AuditAction::Import, QSqlDatabase::database(kConnectionName, false).databaseName(),
+        AuditTrail::outcome(result.outcome == Outcome::Merged, int(result.outcome))
+            + QStringLiteral(" merged %1 skipped %2").arg(result.merged).arg(result.skipped));
+    return result;
+}
+
+DatabaseImport::Result DatabaseImport::mergeSource(Progress* progress)
 {
     Result result;
     const QSqlDatabase source = QSqlDatabase::database(kConnectionName, false);

@@ -76,5 +76,8 @@ public:
     void setBatchSize(int rows) { m_batchSize = rows > 0 ? rows : 1; }
 
 private:
+    bool openSource(const QString& fileName);
+    Result mergeSource(Progress* progress);
+
     int m_batchSize = 5000;
 };

@@ -1,5 +1,6 @@
 #include "ManStore.h"
 
+#include "AuditTrail.h"
 #include "SqlDialect.h"
 #include "StoreDetail.h"
 
@@ -64,7 +65,9 @@ bool insertMan(const QString& name, const QString& pwd, const QString& note, con
 
 bool addMan(const QString& name, const QString& pwd, const QDateTime& now)
 {
-    return insertMan(name, pwd, QString(), now);
+    const bool ok = insertMan(name, pwd, QString(), now);
+    AuditTrail::record(AuditAction::AdminAdd, name, AuditTrail::outcome(ok));
+    return ok;
 }
 
 bool changeMan(qint64 id, const QString& name, const QString& pwd, const QDateTime& now)
@@ -77,13 +80,23 @@ bool changeMan(qint64 id, const QString& name, const QString& pwd, const QDateTi
     query.bindValue(QStringLiteral(":date"), now.toString(kManTimeFormat));
     query.bindValue(QStringLiteral(":note"), QStringLiteral(""));
     query.bindValue(QStringLiteral(":id"), id);
-    return query.exec();
+    const bool ok = query.exec();
+    AuditTrail::record(AuditAction::AdminChange, name, AuditTrail::outcome(ok));
+    return ok;
 }
 
 bool deleteMan(qint64 id)
 {
+    // The trail names the account, which is gone afterwards.
+    QSqlQuery lookup;
+    lookup.prepare(QStringLiteral("select name from man where id = :id"));
+    lookup.bindValue(QStringLiteral(":id"), id);
+    const QString name = lookup.exec() && lookup.next() ? lookup.value(0).toString() : QString::number(id);
+
     QSqlQuery query;
     query.prepare(QStringLiteral("delete from man where id = :id"));
     query.bindValue(QStringLiteral(":id"), id);
-    return query.exec();
+    const bool ok = query.exec();
+    AuditTrail::record(AuditAction::AdminDelete, name, AuditTrail::outcome(ok));
+    return ok;
 }

@@ -1,6 +1,9 @@
 #include "ServerSettings.h"
 
+#include "AuditTrail.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
@@ -68,7 +71,9 @@ ServerSettings loadServerSettings(const QString& path)
     return settings;
 }
 
-bool saveServerSettings(const ServerSettings& settings, const QString& path)
+namespace {
+
+bool writeServerSettings(const ServerSettings& settings, const QString& path)
 {
     QJsonObject object;
     object.insert(QStringLiteral("backend"), settings.useServer ? kBackendServer : kBackendFile);
@@ -86,4 +91,15 @@ bool saveServerSettings(const ServerSettings& settings, const QString& path)
         return false;
     }
     return file.commit();
+}
+
+} // namespace
+
+bool saveServerSettings(const ServerSettings& settings, const QString& path)
+{
+    const bool saved = writeServerSettings(settings, path);
+    AuditTrail::record(AuditAction::ConfigChange,
+        QStringLiteral("%1 %2").arg(QFileInfo(path).fileName(), settings.useServer ? settings.address() : QString()).trimmed(),
+        AuditTrail::outcome(saved));
+    return saved;
 }

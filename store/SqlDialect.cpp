@@ -23,6 +23,13 @@ const char* const kCreateBackcard
       "manager varchar(32),pay varchar(32),sn varchar(32),note varchar(128))";
 const char* const kCreateDevch = "create table if not exists devch (id integer primary key autoincrement,"
                                  "money INTEGER,sn INTEGER,ver INTEGER,manager varchar(32),date varchar(32))";
+// The audit trail beside the ledger; time in seconds since 1970 UTC, so that
+// stations in any time zone compare alike.
+const char* const kCreateAudit = "create table if not exists audit (id integer primary key autoincrement,"
+                                 "time INTEGER,manager varchar(32),sn varchar(32),action varchar(32),"
+                                 "subject varchar(64),outcome varchar(64))";
+const char* const kAuditSubjectIndex = "create index if not exists audit_subject on audit (subject, action)";
+const char* const kAuditTimeIndex = "create index if not exists audit_time on audit (time)";
 
 } // namespace
 
@@ -113,5 +120,6 @@ QVector<SqlDialect::SchemaStep> SqlDialect::schemaSteps() const
     return { { QLatin1String(kCreateMan), true }, { QLatin1String(kCreateUser), true },
         { QLatin1String(kAddBindChid), false }, { QLatin1String(kAddBindPort), false },
         { QLatin1String(kCreateRecord), true }, { QLatin1String(kCreateBackcard), true },
-        { QLatin1String(kCreateDevch), true } };
+        { QLatin1String(kCreateDevch), true }, { QLatin1String(kCreateAudit), false },
+        { QLatin1String(kAuditSubjectIndex), false }, { QLatin1String(kAuditTimeIndex), false } };
 }

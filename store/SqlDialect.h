@@ -63,7 +63,9 @@ public:
     // What creates or upgrades the ledger tables, in order: on the station
     // file the five create statements with the user table's two column
     // additions after its own (which fail, unexamined, where the column is
-    // there already); on the server its schema script as one statement text.
+    // there already), then the audit table and its indexes (unexamined: the
+    // ledger works without them); on the server its schema script as one
+    // statement text.
     struct SchemaStep
     {
         QString statement;

@@ -1,5 +1,6 @@
 #include "DevUpd.h"
 
+#include "AuditTrail.h"
 #include "CardReader.h"
 #include "DialogChrome.h"
 #include "FileDialog.h"
@@ -120,6 +121,8 @@ void DevUpd::progUpdate(int value)
         return;
     }
     stopWorker();
+    AuditTrail::record(
+        AuditAction::FirmwareUpgrade, QFileInfo(m_ui->edit_updFw->text()).fileName(), AuditOutcome::Ok);
     close();
     emit w_close(true);
 }
@@ -128,6 +131,8 @@ void DevUpd::transferFailed(int outcome, int packet, int code)
 {
     qDebug() << "upgrade ended, outcome" << outcome << "packet" << packet << "code" << code;
     stopWorker();
+    AuditTrail::record(AuditAction::FirmwareUpgrade, QFileInfo(m_ui->edit_updFw->text()).fileName(),
+        AuditTrail::outcome(false, outcome) + QStringLiteral(" packet %1 code %2").arg(packet).arg(code));
     showTip(tr("升级失败，读卡器没有应答，请拔出USB线，再重新插入后重新升级"));
     m_ui->btn_startDevUpd->setEnabled(true);
 }

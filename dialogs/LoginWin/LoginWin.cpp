@@ -1,11 +1,14 @@
 #include "LoginWin.h"
 
+#include "AuditTrail.h"
 #include "Database.h"
 #include "LedgerWrite.h"
+#include "LoginLockout.h"
 #include "ManStore.h"
 #include "MessageBox.h"
 #include "ProgramLauncher.h"
 #include "ServerConnection.h"
+#include "StationClock.h"
 #include "StationConfig.h"
 #include "StationLanguage.h"
 #include "VersionCheck.h"
@@ -160,6 +163,13 @@ void LoginWin::on_btn_login_clicked()
         return;
     }
 
+    const QDateTime lockedUntil = LoginLockout::lockedUntil(name);
+    if (lockedUntil.isValid()) {
+        LoginLockout::refused(name);
+        refuse(lockedText(lockedUntil));
+        return;
+    }
+
     // The typed name is a LIKE pattern; only an exact match of the found name
     // logs in, so "%" or another letter case never does.
     const ManLookup lookup = findManLike(name);
@@ -167,22 +177,29 @@ void LoginWin::on_btn_login_clicked()
         refuse(tr("!query.exec()错误"));
         return;
     }
-    if (!lookup.found() || lookup.row.name != name) {
-        refuse(tr("用户名错误"));
-        return;
-    }
-    if (lookup.row.pwd != pwd) {
-        refuse(tr("密码错误"));
+    const bool nameKnown = lookup.found() && lookup.row.name == name;
+    if (!nameKnown || lookup.row.pwd != pwd) {
+        const QDateTime lockStart
+            = LoginLockout::failed(name, nameKnown ? AuditOutcome::WrongPassword : AuditOutcome::WrongName);
+        const QString text = nameKnown ? tr("密码错误") : tr("用户名错误");
+        refuse(lockStart.isValid() ? text + QLatin1Char('\n') + lockedText(lockStart) : text);
         return;
     }
 
-    m_session.loginTime = qint32(QDateTime::currentSecsSinceEpoch());
+    AuditTrail::setOperator(lookup.row.name);
+    LoginLockout::succeeded(name);
+    m_session.loginTime = qint32(StationClock::secsSinceEpoch());
     m_session.managerName = lookup.row.name;
     m_session.managerPwd = pwd;
     m_session.readerSerial.clear();
     m_session.devType = m_modeGroup->checkedId();
     m_session.language = m_ui->radio_eng->isChecked() ? English : Chinese;
     accept();
+}
+
+QString LoginWin::lockedText(const QDateTime& until) const
+{
+    return tr("登录失败次数过多，该用户名已锁定至 %1。").arg(until.toLocalTime().toString(QStringLiteral("hh:mm")));
 }
 
 void LoginWin::showModePicture()

@@ -3,6 +3,7 @@
 #include "LoginSession.h"
 #include "hintdialog.h"
 
+#include <QDateTime>
 #include <QScopedPointer>
 #include <QStringList>
 
@@ -60,6 +61,8 @@ private:
     // A ledger that money operations could not write is told now, not at the first sale.
     void reportLedger();
     void refuse(const QString& text);
+    // Why a name is refused for now, with the end of its lock.
+    QString lockedText(const QDateTime& until) const;
 
     const QScopedPointer<Ui::LoginWin> m_ui;
     QTranslator* const m_translator;

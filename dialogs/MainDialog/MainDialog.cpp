@@ -1,5 +1,6 @@
 #include "MainDialog.h"
 
+#include "AuditTrail.h"
 #include "BackCardDialog.h"
 #include "CardStatementDialog.h"
 #include "ChDialog.h"
@@ -74,9 +75,15 @@ void MainDialog::initConfig()
 void MainDialog::startSession(const LoginSession& session)
 {
     m_session = session;
+    AuditTrail::setOperator(session.managerName);
+    const bool changed = m_config.dev_type != session.devType || m_config.language != session.language;
     m_config.dev_type = session.devType;
     m_config.language = session.language;
-    saveConfig(m_config);
+    const bool saved = saveConfig(m_config);
+    if (changed)
+        AuditTrail::record(AuditAction::ConfigChange,
+            QStringLiteral("config.ini dev_type %1 language %2").arg(session.devType).arg(session.language),
+            AuditTrail::outcome(saved));
 
     m_clock = quint32(session.loginTime);
     showClock();
@@ -89,6 +96,7 @@ void MainDialog::startSession(const LoginSession& session)
         return;
     }
     m_session.readerSerial = m_readerInfo.serialText();
+    AuditTrail::setStationSerial(m_session.readerSerial);
     m_ui->label_readVer->setText(tr("序列号:") + m_session.readerSerial);
 }
 

@@ -1,6 +1,7 @@
 #include "StationStart.h"
 
 #include "AppInit.h"
+#include "AuditTrail.h"
 #include "LoginWin.h"
 #include "MainDialog.h"
 
@@ -26,6 +27,7 @@ int StationStart::run(QApplication& app)
     menu->startSession(login->session());
 
     const int exitCode = app.exec();
+    AuditTrail::record(AuditAction::Logout, login->session().managerName, AuditOutcome::Ok);
     menu.reset();
     login.reset();
     return exitCode;

@@ -1,5 +1,6 @@
 #include "SettingCardMaker.h"
 
+#include "AuditTrail.h"
 #include "CardCrypto.h"
 #include "CardReader.h"
 #include "KeySequence.h"
@@ -24,7 +25,16 @@ bool adoptUserCard(StationConfig& config, const QString& keyText, quint8 sector,
     config.usr_key = keyText;
     config.usr_sect = sector;
     config.limit_money = qint32(limitFen);
-    return saveConfig(config);
+    const bool saved = saveConfig(config);
+    AuditTrail::record(AuditAction::ConfigChange, QStringLiteral("config.ini"), AuditTrail::outcome(saved));
+    return saved;
+}
+
+// The trail's row for a card the maker was asked to write.
+SettingCardOutcome audited(const QString& action, const SettingCardOutcome& made)
+{
+    AuditTrail::record(action, QString(), AuditTrail::outcome(made.made(), made.code));
+    return made;
 }
 
 } // namespace
@@ -35,6 +45,11 @@ SettingCardMaker::SettingCardMaker(CardReader& reader)
 }
 
 SettingCardOutcome SettingCardMaker::makeBikeSetting(const BikeSettingValues& values, StationConfig& config)
+{
+    return audited(AuditAction::SettingCard, writeBikeSetting(values, config));
+}
+
+SettingCardOutcome SettingCardMaker::writeBikeSetting(const BikeSettingValues& values, StationConfig& config)
 {
     if (values.binding != 0 && values.userSector == 0)
         return outcome(Outcome::BindingOnSectorZero);
@@ -60,6 +75,11 @@ SettingCardOutcome SettingCardMaker::makeBikeSetting(const BikeSettingValues& va
 
 SettingCardOutcome SettingCardMaker::makeBikeParam(const BikeParamValues& values)
 {
+    return audited(AuditAction::ParameterCard, writeBikeParam(values));
+}
+
+SettingCardOutcome SettingCardMaker::writeBikeParam(const BikeParamValues& values)
+{
     const QByteArray image = BikeParamImage::build(values);
     if (KeySequence::run(m_reader, { { BikeParamImage::Block, image } }, KeySequence::Keys::WithoutTransport)
         < 0)
@@ -69,6 +89,11 @@ SettingCardOutcome SettingCardMaker::makeBikeParam(const BikeParamValues& values
 }
 
 SettingCardOutcome SettingCardMaker::makeCarSetting(const CarSettingValues& values, StationConfig& config)
+{
+    return audited(AuditAction::SettingCard, writeCarSetting(values, config));
+}
+
+SettingCardOutcome SettingCardMaker::writeCarSetting(const CarSettingValues& values, StationConfig& config)
 {
     if (!isValidKeyText(values.userKeyText))
         return outcome(Outcome::BadUserKey);
@@ -87,6 +112,11 @@ SettingCardOutcome SettingCardMaker::makeCarSetting(const CarSettingValues& valu
 }
 
 SettingCardOutcome SettingCardMaker::makeCarTariff(const CarTariffInput& input)
+{
+    return audited(AuditAction::TariffCard, writeCarTariff(input));
+}
+
+SettingCardOutcome SettingCardMaker::writeCarTariff(const CarTariffInput& input)
 {
     if (!isValidKeyText(input.authKeyText))
         return outcome(Outcome::BadPostKey);
@@ -109,6 +139,11 @@ SettingCardOutcome SettingCardMaker::makeCarTariff(const CarTariffInput& input)
 }
 
 SettingCardOutcome SettingCardMaker::makeCarParam(const CarParamValues& values)
+{
+    return audited(AuditAction::ParameterCard, writeCarParam(values));
+}
+
+SettingCardOutcome SettingCardMaker::writeCarParam(const CarParamValues& values)
 {
     const QByteArray image = CarParamImage::build(values);
     if (KeySequence::run(m_reader, { { CarParamImage::Block, image } }, KeySequence::Keys::All) < 0)

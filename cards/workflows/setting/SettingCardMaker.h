@@ -60,5 +60,11 @@ public:
     SettingCardOutcome makeCarParam(const CarParamValues& values);
 
 private:
+    SettingCardOutcome writeBikeSetting(const BikeSettingValues& values, StationConfig& config);
+    SettingCardOutcome writeBikeParam(const BikeParamValues& values);
+    SettingCardOutcome writeCarSetting(const CarSettingValues& values, StationConfig& config);
+    SettingCardOutcome writeCarTariff(const CarTariffInput& input);
+    SettingCardOutcome writeCarParam(const CarParamValues& values);
+
     CardReader& m_reader;
 };

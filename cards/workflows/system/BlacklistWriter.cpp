@@ -1,5 +1,6 @@
 #include "BlacklistWriter.h"
 
+#include "AuditTrail.h"
 #include "BuiltinKeys.h"
 #include "CardReader.h"
 
@@ -38,6 +39,15 @@ int BlacklistWriter::writeBlock(int block, const QByteArray& data)
 }
 
 BlacklistWriter::Result BlacklistWriter::write(const QStringList& rows)
+{
+    const Result result = writeCards(rows);
+    const bool done = result.outcome == Outcome::Done || result.outcome == Outcome::DoneEmpty;
+    AuditTrail::record(AuditAction::BlacklistCard, QStringLiteral("%1 numbers").arg(rows.size()),
+        AuditTrail::outcome(done, int(result.outcome)) + QStringLiteral(" card %1").arg(result.card));
+    return result;
+}
+
+BlacklistWriter::Result BlacklistWriter::writeCards(const QStringList& rows)
 {
     Q_ASSERT(rows.size() <= MaxRows);
     Result result;

@@ -46,6 +46,7 @@ public:
     Result write(const QStringList& rows);
 
 private:
+    Result writeCards(const QStringList& rows);
     bool prepareCard();
     int writeBlock(int block, const QByteArray& data);
 

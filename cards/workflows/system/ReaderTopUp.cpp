@@ -1,5 +1,7 @@
 #include "ReaderTopUp.h"
 
+#include "AuditTrail.h"
+#include "CardCrypto.h"
 #include "CardReader.h"
 #include "Database.h"
 
@@ -29,6 +31,18 @@ ReaderTopUp::Outcome ReaderTopUp::judge(const ReaderRemain& before, quint32 amou
 }
 
 ReaderTopUp::Result ReaderTopUp::run(const QString& path, const QDateTime& now)
+{
+    const Result result = topUp(path, now);
+    if (path.isEmpty()) // no file chosen: nothing was tried
+        return result;
+    const bool done = result.outcome == Outcome::Done || result.outcome == Outcome::DoneKeptLocally
+        || result.outcome == Outcome::DoneNotRecorded;
+    AuditTrail::record(AuditAction::ReaderTopUp, QStringLiteral("%1").arg(result.contents.serial, 5, 10, QLatin1Char('0')),
+        AuditTrail::outcome(done, int(result.outcome)) + QLatin1Char(' ') + moneyText(result.contents.amount));
+    return result;
+}
+
+ReaderTopUp::Result ReaderTopUp::topUp(const QString& path, const QDateTime& now)
 {
     Result result;
     if (path.isEmpty())

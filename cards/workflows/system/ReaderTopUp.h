@@ -44,6 +44,7 @@ public:
     Result run(const QString& path, const QDateTime& now = QDateTime::currentDateTime());
 
 private:
+    Result topUp(const QString& path, const QDateTime& now);
     static constexpr int BalanceReadAttempts = 3;
     // After a failed writeDevRemain: Done, ReaderRefused or ReaderUncertain.
     Outcome judge(const ReaderRemain& before, quint32 amount);

@@ -1,5 +1,6 @@
 #include "CardBind.h"
 
+#include "AuditTrail.h"
 #include "BindBlock.h"
 #include "CardCrypto.h"
 #include "UserStore.h"
@@ -10,6 +11,15 @@ CardBind::CardBind(const UserCardStation& station)
 }
 
 BindResult CardBind::bind(quint32 post, quint8 port)
+{
+    const BindResult result = writeBinding(post, port);
+    const bool done = result.outcome == BindResult::Bound || result.outcome == BindResult::Unbound;
+    AuditTrail::record(AuditAction::CardBind, AuditTrail::cardSubject(result.id),
+        AuditTrail::outcome(done, result.outcome) + QStringLiteral(" %1/%2").arg(post).arg(port));
+    return result;
+}
+
+BindResult CardBind::writeBinding(quint32 post, quint8 port)
 {
     BindResult result;
     if (m_station.sector() == 0) {

@@ -35,5 +35,6 @@ public:
     BindResult bind(quint32 post, quint8 port);
 
 private:
+    BindResult writeBinding(quint32 post, quint8 port);
     UserCardStation m_station;
 };

@@ -1,5 +1,6 @@
 #include "CardIssue.h"
 
+#include "AuditTrail.h"
 #include "CardCrypto.h"
 #include "CardImage.h"
 
@@ -32,6 +33,14 @@ IssueResult CardIssue::issueOnReader(const CardOwner& owner)
 }
 
 IssueResult CardIssue::issueCard(quint32 id, const CardOwner& owner)
+{
+    const IssueResult result = writeCard(id, owner);
+    AuditTrail::record(AuditAction::CardIssue, AuditTrail::cardSubject(result.id),
+        AuditTrail::outcome(result.outcome == IssueResult::Issued, result.outcome));
+    return result;
+}
+
+IssueResult CardIssue::writeCard(quint32 id, const CardOwner& owner)
 {
     IssueResult result;
     result.id = id;

@@ -48,6 +48,7 @@ public:
     IssueResult issueCard(quint32 id, const CardOwner& owner);
 
 private:
+    IssueResult writeCard(quint32 id, const CardOwner& owner);
     bool writeAndRekey(const SectorKey& from, const SectorKey& userKey, const QByteArray& image, quint32 id,
         IssueResult& result);
     bool holdsMoney(const SectorKey& key);

@@ -1,5 +1,6 @@
 #include "CardRecharge.h"
 
+#include "AuditTrail.h"
 #include "CardCrypto.h"
 #include "CardImage.h"
 #include "MoneyLogRow.h"
@@ -12,6 +13,20 @@ CardRecharge::CardRecharge(const UserCardStation& station)
 }
 
 RechargeResult CardRecharge::recharge(quint32 expectedId, quint32 yuan)
+{
+    const RechargeResult result = rechargeCard(expectedId, yuan);
+    audit(result);
+    return result;
+}
+
+void CardRecharge::audit(const RechargeResult& result)
+{
+    const bool done = result.outcome == RechargeResult::Recharged;
+    AuditTrail::record(AuditAction::CardRecharge, AuditTrail::cardSubject(result.id),
+        AuditTrail::outcome(done, result.outcome) + QLatin1Char(' ') + moneyText(result.amount));
+}
+
+RechargeResult CardRecharge::rechargeCard(quint32 expectedId, quint32 yuan)
 {
     RechargeResult result;
     // In 64 bits: yuan * 100 wraps above 2^32 fen and would credit a few fen
@@ -120,6 +135,7 @@ std::optional<RechargeResult> CardRecharge::settle(
             = m_station.reader->readDevRemain(remain) == ReaderResult::Ok ? remain.balance() : 0;
         deduct(result);
     }
+    audit(result);
     return result;
 }
 

@@ -65,6 +65,8 @@ public:
     std::optional<RechargeResult> settle(const RechargeResult& uncertain, const CardQueryResult& read);
 
 private:
+    RechargeResult rechargeCard(quint32 expectedId, quint32 yuan);
+    static void audit(const RechargeResult& result);
     // After a failed write: which balance the card holds now.
     RechargeResult::Outcome confirmWrite(const SectorKey& key, const RechargeResult& result);
     void deduct(RechargeResult& result);

@@ -1,5 +1,6 @@
 #include "CardReturn.h"
 
+#include "AuditTrail.h"
 #include "CardCrypto.h"
 #include "CardImage.h"
 #include "MoneyLogRow.h"
@@ -19,6 +20,16 @@ CardReturn::CardReturn(const UserCardStation& station)
 }
 
 ReturnResult CardReturn::returnCard()
+{
+    const ReturnResult result = takeBack();
+    const bool done
+        = result.outcome == ReturnResult::Returned || result.outcome == ReturnResult::SettingCardReturned;
+    AuditTrail::record(AuditAction::CardReturn, AuditTrail::cardSubject(result.id),
+        AuditTrail::outcome(done, result.outcome) + QLatin1Char(' ') + moneyText(result.amount));
+    return result;
+}
+
+ReturnResult CardReturn::takeBack()
 {
     ReturnResult result;
     SectorKey userKey;

@@ -48,6 +48,7 @@ public:
     ReturnResult returnCard();
 
 private:
+    ReturnResult takeBack();
     ReturnResult returnSettingCard();
     // After the key change: does the trailer carry the spare-card key?
     ReturnResult::Outcome confirmKeyChange(const SectorKey& userKey, quint32 id);
