@@ -76,8 +76,8 @@ QVector<AuditRow> readRows(QSqlQuery& query)
 const QStringList& AuditAction::all()
 {
     static const QStringList actions { Login, Lockout, Logout, AdminAdd, AdminChange, AdminDelete, CardIssue,
-        CardRecharge, CardReturn, CardBind, SettingCard, ParameterCard, TariffCard, BlacklistCard, ReaderTopUp,
-        FirmwareUpgrade, Backup, Import, ConfigChange };
+        CardRecharge, CardReturn, CardBind, SettingCard, ParameterCard, TariffCard, BlacklistCard,
+        ReaderTopUp, FirmwareUpgrade, Backup, Import, ConfigChange };
     return actions;
 }
 
@@ -158,7 +158,8 @@ QStringList AuditTrail::managers()
 {
     QStringList names;
     QSqlQuery query;
-    if (!query.exec(QStringLiteral("select distinct manager from audit where manager <> '' order by manager")))
+    if (!query.exec(
+            QStringLiteral("select distinct manager from audit where manager <> '' order by manager")))
         return names;
     while (query.next())
         names.append(query.value(0).toString());
@@ -183,8 +184,9 @@ AuditRow AuditTrail::lastLoginReset(const QString& name)
 int AuditTrail::failedLogins(const QString& name, qint64 afterId, qint64 sinceSecs)
 {
     QSqlQuery query;
-    query.prepare(QStringLiteral("select count(*) from audit where subject = :name and action = :login "
-                                 "and outcome in (:wrongName, :wrongPassword) and id > :after and time >= :since"));
+    query.prepare(
+        QStringLiteral("select count(*) from audit where subject = :name and action = :login "
+                       "and outcome in (:wrongName, :wrongPassword) and id > :after and time >= :since"));
     query.bindValue(QStringLiteral(":name"), name);
     query.bindValue(QStringLiteral(":login"), AuditAction::Login);
     query.bindValue(QStringLiteral(":wrongName"), AuditOutcome::WrongName);

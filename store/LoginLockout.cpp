@@ -22,8 +22,8 @@ QDateTime LoginLockout::failed(const QString& name, const QString& outcome)
     if (AuditTrail::failedLogins(name, reset.id, now - kWindowSecs) < kMaxFailures)
         return QDateTime();
     const QDateTime until = QDateTime::fromSecsSinceEpoch(now + kLockSecs);
-    AuditTrail::record(
-        AuditAction::Lockout, name, QStringLiteral("until ") + until.toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+    AuditTrail::record(AuditAction::Lockout, name,
+        QStringLiteral("until ") + until.toString(QStringLiteral("yyyy-MM-dd hh:mm")));
     return until;
 }
 

@@ -1,5 +1,6 @@
 #include "SysDialog.h"
 
+#include "AuditDialog.h"
 #include "BlackListDialog.h"
 #include "DatabaseTransfer.h"
 #include "DevChDialog.h"
@@ -93,6 +94,12 @@ void SysDialog::on_btn_dbServer_clicked()
 {
     openSubDialog<ServerDialog>(
         [this](ServerDialog& d) { d.setConfig(m_config); }, &ServerDialog::w_close, &SysDialog::sysShow);
+}
+
+void SysDialog::on_btn_audit_clicked()
+{
+    openSubDialog<AuditDialog>(
+        [this](AuditDialog& d) { d.setConfig(m_config); }, &AuditDialog::w_close, &SysDialog::sysShow);
 }
 
 void SysDialog::on_btn_devPay_clicked()

@@ -48,6 +48,7 @@ private slots:
     void on_btn_dbImport_clicked();
     void on_btn_blackList_clicked();
     void on_btn_dbServer_clicked();
+    void on_btn_audit_clicked();
 
 private:
     // Opens Dialog parentless and delete-on-close, connects its close signal
