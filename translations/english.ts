@@ -121,6 +121,10 @@ It is in use by another program.</translation>
         <translation>The database is in use by another program and cannot be opened.
 Close that program and start again.</translation>
     </message>
+    <message>
+        <source>登录失败次数过多，该用户名已锁定至 %1。</source>
+        <translation>Too many failed logins: this user name is locked until %1.</translation>
+    </message>
 </context>
 <context>
     <name>MsgBox</name>
@@ -1572,6 +1576,10 @@ recharging</translation>
         <source>充值结果无法确认：发卡器余额读取失败，请读取发卡器信息核对（充值前余额%1，本次充值%2）</source>
         <translation>The top-up cannot be confirmed: the card issuer balance could not be read. Please read the card issuer information to check (balance before %1, this top-up %2)</translation>
     </message>
+    <message>
+        <source>操作日志</source>
+        <translation>Audit trail</translation>
+    </message>
 </context>
 <context>
     <name>MainDialog</name>
@@ -2794,6 +2802,193 @@ statement</translation>
     <message>
         <source>备份数据库失败：%1</source>
         <translation>Database backup failed: %1</translation>
+    </message>
+</context>
+<context>
+    <name>AuditDialog</name>
+    <message>
+        <source>操作日志</source>
+        <translation>Audit trail</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>管理员</source>
+        <translation>Admin</translation>
+    </message>
+    <message>
+        <source>发卡器序列号</source>
+        <translation>Reader serial</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>对象</source>
+        <translation>Card or account</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Outcome</translation>
+    </message>
+    <message>
+        <source>登录</source>
+        <translation>Login</translation>
+    </message>
+    <message>
+        <source>登录锁定</source>
+        <translation>Login locked</translation>
+    </message>
+    <message>
+        <source>退出登录</source>
+        <translation>Logout</translation>
+    </message>
+    <message>
+        <source>添加管理员</source>
+        <translation>Administrator added</translation>
+    </message>
+    <message>
+        <source>修改管理员</source>
+        <translation>Administrator changed</translation>
+    </message>
+    <message>
+        <source>删除管理员</source>
+        <translation>Administrator deleted</translation>
+    </message>
+    <message>
+        <source>开卡</source>
+        <translation>Card issued</translation>
+    </message>
+    <message>
+        <source>充值</source>
+        <translation>Card recharged</translation>
+    </message>
+    <message>
+        <source>退卡</source>
+        <translation>Card returned</translation>
+    </message>
+    <message>
+        <source>绑卡</source>
+        <translation>Card bound</translation>
+    </message>
+    <message>
+        <source>设置卡</source>
+        <translation>Setting card</translation>
+    </message>
+    <message>
+        <source>参数卡</source>
+        <translation>Parameter card</translation>
+    </message>
+    <message>
+        <source>费率卡</source>
+        <translation>Tariff card</translation>
+    </message>
+    <message>
+        <source>黑名单卡</source>
+        <translation>Blacklist card</translation>
+    </message>
+    <message>
+        <source>发卡器充值</source>
+        <translation>Reader top-up</translation>
+    </message>
+    <message>
+        <source>固件升级</source>
+        <translation>Firmware upgrade</translation>
+    </message>
+    <message>
+        <source>备份数据库</source>
+        <translation>Database backup</translation>
+    </message>
+    <message>
+        <source>导入数据库</source>
+        <translation>Database import</translation>
+    </message>
+    <message>
+        <source>修改配置</source>
+        <translation>Configuration change</translation>
+    </message>
+    <message>
+        <source>成功</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>用户名错误</source>
+        <translation>Wrong user name</translation>
+    </message>
+    <message>
+        <source>密码错误</source>
+        <translation>Wrong password</translation>
+    </message>
+    <message>
+        <source>已锁定</source>
+        <translation>Locked</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>共 %1 条</source>
+        <translation>%1 rows</translation>
+    </message>
+    <message>
+        <source>选择目录</source>
+        <translation>Choose a folder</translation>
+    </message>
+    <message>
+        <source>操作日志.xlsx</source>
+        <translation>audit.xlsx</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>导出成功</source>
+        <translation>Exported</translation>
+    </message>
+    <message>
+        <source>错误提示</source>
+        <translation>Warning of error</translation>
+    </message>
+    <message>
+        <source>导出失败，无法写入文件</source>
+        <translation>Export failed: the file cannot be written</translation>
+    </message>
+    <message>
+        <source>从：</source>
+        <translation>From:</translation>
+    </message>
+    <message>
+        <source>到：</source>
+        <translation>To:</translation>
+    </message>
+    <message>
+        <source>管理员：</source>
+        <translation>Admin:</translation>
+    </message>
+    <message>
+        <source>操作：</source>
+        <translation>Action:</translation>
+    </message>
+    <message>
+        <source>查询</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>导出Excel</source>
+        <translation>Export to Excel</translation>
+    </message>
+    <message>
+        <source>公司名称</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
     </message>
 </context>
 </TS>
