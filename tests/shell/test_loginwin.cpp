@@ -1,3 +1,4 @@
+#include "AuditTrail.h"
 #include "Database.h"
 #include "DownLoadManager.h"
 #include "LoginWin.h"
@@ -5,6 +6,7 @@
 #include "MessageBox.h"
 #include "ProgramLauncher.h"
 #include "ShellTestSupport.h"
+#include "StationClock.h"
 #include "VersionCheck.h"
 
 #include <QComboBox>
@@ -35,6 +37,7 @@ private slots:
     void mode_buttons_switch_picture();
     void switching_language_twice_leaves_chinese();
     void account_list_lists_every_administrator();
+    void fifth_failure_locks_name_across_restart_until_five_minutes_pass();
     void damaged_config_is_kept_and_told_once();
     void unopenable_database_reports_and_marks_window_closed_data();
     void unopenable_database_reports_and_marks_window_closed();
@@ -63,6 +66,7 @@ void TestLoginWin::init()
 
 void TestLoginWin::cleanup()
 {
+    StationClock::useSystemTime();
     QCoreApplication::removeTranslator(&m_translator);
     m_dir.reset();
 }
@@ -225,6 +229,41 @@ void TestLoginWin::switching_language_twice_leaves_chinese()
     typeLogin(w.get(), QStringLiteral("nobody"), QString());
     click(w.get(), "btn_login");
     QCOMPARE(MessageBox::last().text, QStringLiteral("用户名错误"));
+}
+
+void TestLoginWin::fifth_failure_locks_name_across_restart_until_five_minutes_pass()
+{
+    StationClock::setTestTime(QDateTime(QDate(2026, 3, 2), QTime(9, 30)));
+    const QString locked = QStringLiteral("登录失败次数过多，该用户名已锁定至 09:35。");
+    auto w = makeWindow();
+    QVERIFY(addMan(QStringLiteral("bob"), QStringLiteral("secret")));
+    for (int i = 0; i < 4; ++i) {
+        typeLogin(w.get(), QStringLiteral("bob"), QStringLiteral("guess"));
+        click(w.get(), "btn_login");
+        QCOMPARE(MessageBox::last().text, QStringLiteral("密码错误"));
+    }
+    click(w.get(), "btn_login");
+    QCOMPARE(MessageBox::last().text, QStringLiteral("密码错误\n") + locked);
+
+    // A new start of the station still refuses the name, even with its password.
+    w = makeWindow();
+    StationClock::advance(4 * 60);
+    typeLogin(w.get(), QStringLiteral("bob"), QStringLiteral("secret"));
+    click(w.get(), "btn_login");
+    QCOMPARE(MessageBox::last().text, locked);
+    QCOMPARE(w->result(), int(QDialog::Rejected));
+
+    StationClock::advance(60);
+    MessageBox::clear();
+    click(w.get(), "btn_login");
+    QVERIFY(MessageBox::shown().isEmpty());
+    QCOMPARE(w->result(), int(QDialog::Accepted));
+    AuditFilter logins;
+    logins.action = AuditAction::Login;
+    QCOMPARE(AuditTrail::count(logins), 7); // five failures, one refusal, the success
+    const AuditRow last = AuditTrail::page(logins, 0, 1).value(0);
+    QCOMPARE(last.outcome, AuditOutcome::Ok);
+    QCOMPARE(last.manager, QStringLiteral("bob"));
 }
 
 void TestLoginWin::account_list_lists_every_administrator()
