@@ -1,6 +1,8 @@
+#include "AuditTrail.h"
 #include "CardBind.h"
 #include "CardIssue.h"
 #include "CardQuery.h"
+#include "CardRecharge.h"
 #include "CardReturn.h"
 #include "UserCardFixture.h"
 
@@ -39,6 +41,9 @@ private slots:
     void bind_writes_the_block_and_the_user_row_data();
     void bind_writes_the_block_and_the_user_row();
     void bind_refusals();
+
+    void card_writes_leave_one_audit_row_each();
+    void lost_audit_table_never_stops_a_recharge();
 
 private:
     QTemporaryDir m_dir;
@@ -437,6 +442,44 @@ void TestIssueReturnBind::bind_refusals()
     VirtualReader::armLostWrite(UserSector * 4, 1);
     QCOMPARE(CardBind(station(&m_reader)).bind(14, 2).outcome, BindResult::WriteFailed);
     QCOMPARE(readBinding(VirtualReader::block(id, UserSector * 4)).post, 12u);
+}
+
+void TestIssueReturnBind::card_writes_leave_one_audit_row_each()
+{
+    QSqlQuery().exec(QStringLiteral("delete from audit"));
+    AuditTrail::setOperator(QStringLiteral("admin"));
+    const UserCardStation s = station(&m_reader);
+    const quint32 id = VirtualReader::addBlankCard();
+    VirtualReader::placeCard(id);
+    QCOMPARE(
+        CardIssue(s).issueCard(id, { QStringLiteral("Li"), {}, {}, {}, {} }).outcome, IssueResult::Issued);
+    QCOMPARE(CardRecharge(s).recharge(id, 10).outcome, RechargeResult::Recharged);
+    QCOMPARE(CardBind(s).bind(3, 1).outcome, BindResult::Bound);
+    QCOMPARE(CardReturn(s).returnCard().outcome, ReturnResult::Returned);
+    VirtualReader::removeCard();
+    QCOMPARE(CardReturn(s).returnCard().outcome, ReturnResult::WrongKey);
+
+    QStringList trail;
+    for (const AuditRow& row : AuditTrail::page(AuditFilter(), 0, 10))
+        trail.prepend(row.action + QLatin1Char(':') + row.subject + QLatin1Char(':') + row.outcome);
+    const QString card = QString::number(id);
+    QCOMPARE(trail,
+        QStringList({ "card issue:" + card + ":ok", "card recharge:" + card + ":ok 10.00",
+            "card bind:" + card + ":ok 3/1", "card return:" + card + ":ok 10.00",
+            QStringLiteral("card return:0:failed %1 0.00").arg(int(ReturnResult::WrongKey)) }));
+}
+
+void TestIssueReturnBind::lost_audit_table_never_stops_a_recharge()
+{
+    const quint32 id = issuedCard(500);
+    VirtualReader::placeCard(id);
+    QVERIFY(QSqlQuery().exec(QStringLiteral("alter table audit rename to audit_away")));
+    const RechargeResult result = CardRecharge(station(&m_reader)).recharge(id, 5);
+    QVERIFY(QSqlQuery().exec(QStringLiteral("alter table audit_away rename to audit")));
+    QCOMPARE(result.outcome, RechargeResult::Recharged);
+    QCOMPARE(result.record, LedgerKept::Stored);
+    QCOMPARE(cardBalance(id), 1000);
+    QCOMPARE(rows(QStringLiteral("record"), id).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestIssueReturnBind)
