@@ -1,3 +1,4 @@
+#include "AuditTrail.h"
 #include "CardReader.h"
 #include "Database.h"
 #include "Outbox.h"
@@ -109,6 +110,9 @@ void TestReaderTopUp::accepted_file_fills_the_reader_and_records_its_fields()
     QCOMPARE(query.value(3).toString(), QString("admin"));
     QCOMPARE(query.value(4).toString(), QString("2024-05-06 07.08.09"));
     QVERIFY(!query.next());
+    const AuditRow audit = AuditTrail::page(AuditFilter(), 0, 1).value(0);
+    QCOMPARE(
+        audit.action + ' ' + audit.subject + ' ' + audit.outcome, QString("reader top-up 04321 ok 100.05"));
 }
 
 void TestReaderTopUp::unplugged_reader_gives_the_transfer_code_and_no_row()
