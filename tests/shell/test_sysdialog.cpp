@@ -1,16 +1,25 @@
+#include "AuditDialog.h"
+#include "AuditTrail.h"
 #include "BlackListDialog.h"
 #include "CardReader.h"
+#include "Database.h"
 #include "DevUpd.h"
+#include "FileDialog.h"
 #include "MessageBox.h"
 #include "ServerDialog.h"
 #include "ShellTestSupport.h"
 #include "SysDialog.h"
 
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QSqlDatabase>
+#include <QTableView>
 #include <QtTest>
 #include <memory>
 
@@ -28,6 +37,7 @@ private slots:
     void close_button_closes_and_signals();
     void shows_company_of_the_config();
     void server_window_tests_without_freezing_and_saves_settings();
+    void audit_viewer_filters_by_operator_and_action_and_exports();
 
 private:
     SysDialog* makeMenu();
@@ -60,6 +70,7 @@ void TestSysDialog::hides_while_its_window_is_open_data()
     QTest::newRow("firmware") << QByteArray("btn_devUpd") << QByteArray("DevUpd");
     QTest::newRow("reader top-ups") << QByteArray("btn_devCh") << QByteArray("DevChDialog");
     QTest::newRow("ledger server") << QByteArray("btn_dbServer") << QByteArray("ServerDialog");
+    QTest::newRow("audit trail") << QByteArray("btn_audit") << QByteArray("AuditDialog");
 }
 
 void TestSysDialog::hides_while_its_window_is_open()
@@ -156,6 +167,49 @@ void TestSysDialog::server_window_tests_without_freezing_and_saves_settings()
     click(&window, "btn_save");
     QCOMPARE(MessageBox::last().text, QStringLiteral("请填写数据库和用户"));
     QVERIFY(loadServerSettings() == saved);
+}
+
+void TestSysDialog::audit_viewer_filters_by_operator_and_action_and_exports()
+{
+    ScratchDir dir;
+    QVERIFY(openDatabase());
+    createTables();
+    for (const QString& name : { QStringLiteral("admin"), QStringLiteral("bob") }) {
+        AuditTrail::setOperator(name);
+        AuditTrail::record(AuditAction::CardRecharge, QStringLiteral("7"), QStringLiteral("ok 5.00"));
+        AuditTrail::record(AuditAction::CardIssue, QStringLiteral("7"), AuditOutcome::Ok);
+    }
+    AuditDialog window;
+    window.show();
+    auto* table = child<QTableView>(&window, "table_audit");
+    QCOMPARE(table->model()->rowCount(), 4);
+    QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QCOMPARE(table->model()->index(0, 3).data().toString(), QStringLiteral("开卡"));
+
+    auto* manager = child<QComboBox>(&window, "combo_manager");
+    auto* action = child<QComboBox>(&window, "combo_action");
+    manager->setCurrentIndex(manager->findData(QStringLiteral("bob")));
+    action->setCurrentIndex(action->findData(AuditAction::CardRecharge));
+    click(&window, "btn_search");
+    QCOMPARE(table->model()->rowCount(), 1);
+    QCOMPARE(table->model()->index(0, 1).data().toString(), QStringLiteral("bob"));
+    QCOMPARE(child<QLabel>(&window, "label_count")->text(), QStringLiteral("共 1 条"));
+
+    // A period that ended yesterday holds none of today's rows.
+    auto* to = child<QDateEdit>(&window, "date_to");
+    to->setDate(to->date().addDays(-1));
+    click(&window, "btn_search");
+    QCOMPARE(table->model()->rowCount(), 0);
+
+    FileDialog::setTestMode(true);
+    FileDialog::setNextFileName(dir.path() + QStringLiteral("/audit.xlsx"));
+    click(&window, "btn_export");
+    QCOMPARE(MessageBox::last().text, QStringLiteral("导出成功"));
+    QVERIFY(QFileInfo(dir.path() + QStringLiteral("/audit.xlsx")).size() > 0);
+    FileDialog::setTestMode(false);
+    window.close();
+    QSqlDatabase::database().close();
+    QSqlDatabase::removeDatabase(QLatin1String(QSqlDatabase::defaultConnection));
 }
 
 QTEST_MAIN(TestSysDialog)
