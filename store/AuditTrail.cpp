@@ -115,7 +115,7 @@ bool AuditTrail::record(const QString& action, const QString& subject, const QSt
 
 QString AuditTrail::outcome(bool done, int code)
 {
-    return done ? AuditOutcome::Ok : QStringLiteral("failed %1").arg(code);
+    return done ? AuditOutcome::Ok : AuditOutcome::Failed + QStringLiteral(" %1").arg(code);
 }
 
 QVector<AuditRow> AuditTrail::page(const AuditFilter& filter, qint64 beforeId, int limit)

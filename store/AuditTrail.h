@@ -38,6 +38,8 @@ inline const QString Ok = QStringLiteral("ok");
 inline const QString WrongName = QStringLiteral("wrong name");
 inline const QString WrongPassword = QStringLiteral("wrong password");
 inline const QString Locked = QStringLiteral("locked");
+inline const QString Failed = QStringLiteral("failed");
+inline const QString Until = QStringLiteral("until");
 } // namespace AuditOutcome
 
 struct AuditRow
@@ -74,7 +76,7 @@ public:
     static bool record(const QString& action, const QString& subject, const QString& outcome);
     // "ok", or "failed N" with the outcome number of a workflow.
     static QString outcome(bool done, int code);
-    static QString outcome(bool done) { return done ? AuditOutcome::Ok : QStringLiteral("failed"); }
+    static QString outcome(bool done) { return done ? AuditOutcome::Ok : AuditOutcome::Failed; }
     static QString cardSubject(quint32 cardnum) { return QString::number(cardnum); }
 
     // Newest first: at most limit rows after the row with id beforeId (0: from the newest).

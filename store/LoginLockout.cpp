@@ -23,7 +23,7 @@ QDateTime LoginLockout::failed(const QString& name, const QString& outcome)
         return QDateTime();
     const QDateTime until = QDateTime::fromSecsSinceEpoch(now + kLockSecs);
     AuditTrail::record(AuditAction::Lockout, name,
-        QStringLiteral("until ") + until.toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+        AuditOutcome::Until + QLatin1Char(' ') + until.toString(QStringLiteral("yyyy-MM-dd hh:mm")));
     return until;
 }
 

@@ -2990,5 +2990,13 @@ statement</translation>
         <source>关闭</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>失败</source>
+        <translation>failed</translation>
+    </message>
+    <message>
+        <source>锁定至</source>
+        <translation>locked until</translation>
+    </message>
 </context>
 </TS>

@@ -9,6 +9,8 @@
 #include "ui_AuditDialog.h"
 
 #include <QHash>
+#include <QHeaderView>
+#include <iterator>
 
 AuditDialog::AuditDialog(QWidget* parent)
     : QDialog(parent)
@@ -46,10 +48,17 @@ AuditDialog::AuditDialog(QWidget* parent)
         { AuditOutcome::WrongName, tr("用户名错误") },
         { AuditOutcome::WrongPassword, tr("密码错误") },
         { AuditOutcome::Locked, tr("已锁定") },
+        { AuditOutcome::Failed, tr("失败") },
+        { AuditOutcome::Until, tr("锁定至") },
     };
     m_model->setShownNames(m_names);
     m_ui->table_audit->setModel(m_model);
     m_ui->table_audit->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Fixed widths: fitting columns to their contents would read every row.
+    const int widths[] = { 150, 90, 100, 130, 230 };
+    for (int column = 0; column < int(std::size(widths)); ++column)
+        m_ui->table_audit->setColumnWidth(column, widths[column]);
+    m_ui->table_audit->horizontalHeader()->setStretchLastSection(true);
 
     const QDate today = StationClock::now().date();
     m_ui->date_from->setDate(today.addDays(-7));

@@ -68,7 +68,15 @@ const AuditRow* AuditModel::rowAt(int row) const
 
 QString AuditModel::shown(const QString& stored) const
 {
-    return m_names.value(stored, stored);
+    const auto whole = m_names.constFind(stored);
+    if (whole != m_names.constEnd())
+        return *whole;
+    // "ok 12.34", "failed 3 packet 7": the leading word is a stored name, the rest figures.
+    const int space = stored.indexOf(QLatin1Char(' '));
+    if (space < 0)
+        return stored;
+    const auto head = m_names.constFind(stored.left(space));
+    return head == m_names.constEnd() ? stored : *head + stored.mid(space);
 }
 
 QVariant AuditModel::data(const QModelIndex& index, int role) const

@@ -23,7 +23,8 @@ public:
     explicit AuditModel(QObject* parent = nullptr);
 
     void setTitles(const QStringList& titles);
-    // Shown in place of the stored action and outcome names (those without one show as stored).
+    // Shown in place of the stored action and outcome names, or of an
+    // outcome's leading word (those without one show as stored).
     void setShownNames(const QHash<QString, QString>& names);
     // Counts the matching rows and forgets every held page.
     void setFilter(const AuditFilter& filter);

@@ -6,6 +6,7 @@
 //   veloka-tour <output-dir> <scratch-working-dir>
 
 #include "AppInit.h"
+#include "AuditDialog.h"
 #include "BackCardDialog.h"
 #include "BlackListDialog.h"
 #include "CardBind.h"
@@ -120,6 +121,7 @@ private:
     void managers();
     void systemMenu();
     void serverSettings();
+    void auditTrail();
     void blacklist();
     void firmware();
     void messageBox();
@@ -274,6 +276,7 @@ void Tour::run(const QString& language)
     managers();
     systemMenu();
     serverSettings();
+    auditTrail();
     blacklist();
     firmware();
     messageBox();
@@ -416,6 +419,14 @@ void Tour::serverSettings()
     window.setConfig(config(0));
     QFile::remove(kServerSettingsFileName);
     shoot(&window, QStringLiteral("ServerDialog"));
+}
+
+// The rows the tour's own logins, card writes and top-ups left.
+void Tour::auditTrail()
+{
+    AuditDialog window;
+    window.setConfig(config(0));
+    shoot(&window, QStringLiteral("AuditDialog"));
 }
 
 void Tour::blacklist()
