@@ -1,4 +1,6 @@
+#include "AuditTrail.h"
 #include "CardReader.h"
+#include "Database.h"
 #include "DevUpd.h"
 #include "FileDialog.h"
 #include "MessageBox.h"
@@ -55,6 +57,9 @@ void TestDevUpd::initTestCase()
     FileDialog::setTestMode(true);
     m_options.startDelayMs = 0;
     m_options.maxFailedStatusReads = 3;
+    // The upgrade's end goes into the audit trail.
+    QVERIFY(openDatabase(QStringLiteral(":memory:")));
+    createTables();
 }
 
 void TestDevUpd::init()
@@ -208,6 +213,9 @@ void TestDevUpd::restart_request_during_transfer_still_completes()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(VirtualReader::receivedFirmware(), file.readAll());
+    const AuditRow audit = AuditTrail::page(AuditFilter(), 0, 1).value(0);
+    QCOMPARE(audit.action + ' ' + audit.subject + ' ' + audit.outcome,
+        AuditAction::FirmwareUpgrade + ' ' + QFileInfo(path).fileName() + " ok");
 }
 
 void TestDevUpd::silent_reader_ends_transfer_with_a_message()
@@ -230,6 +238,7 @@ void TestDevUpd::silent_reader_ends_transfer_with_a_message()
     QCOMPARE(dialog->findChild<QProgressBar*>("prog_devUpd")->value(), 4 * 52);
     QVERIFY(closed.isEmpty());
     QVERIFY(!VirtualReader::firmwareComplete());
+    QVERIFY(AuditTrail::page(AuditFilter(), 0, 1).value(0).outcome.startsWith("failed 1 packet 4"));
 }
 
 void TestDevUpd::close_during_transfer_stops_the_worker()
