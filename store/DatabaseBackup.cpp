@@ -126,7 +126,7 @@ Outcome copyFile(const QString& source, const QString& target)
     return renameOver(partial, to) ? Outcome::Copied : Outcome::CopyFailed;
 }
 
-Outcome snapshot(const QString& target)
+Outcome snapshotFile(const QString& target)
 {
     const QSqlDatabase live = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
     const QFileInfo to(target);
@@ -144,19 +144,29 @@ Outcome snapshot(const QString& target)
     return renameOver(partial, to) ? Outcome::Copied : Outcome::CopyFailed;
 }
 
-Outcome backup(const QString& target)
+Outcome audited(Outcome outcome, const QString& target)
 {
-    const QSqlDatabase live = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
-    return SqlDialect::of(live).isServer() ? snapshot(target) : copy(live.databaseName(), target);
+    AuditTrail::record(
+        AuditAction::Backup, target, AuditTrail::outcome(outcome == Outcome::Copied, int(outcome)));
+    return outcome;
 }
 
 } // namespace
 
 Outcome copy(const QString& source, const QString& target)
 {
-    const Outcome outcome = copyFile(source, target);
-    AuditTrail::record(AuditAction::Backup, target, AuditTrail::outcome(outcome == Outcome::Copied, int(outcome)));
-    return outcome;
+    return audited(copyFile(source, target), target);
+}
+
+Outcome snapshot(const QString& target)
+{
+    return audited(snapshotFile(target), target);
+}
+
+Outcome backup(const QString& target)
+{
+    const QSqlDatabase live = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    return SqlDialect::of(live).isServer() ? snapshot(target) : copy(live.databaseName(), target);
 }
 
 } // namespace DatabaseBackup
