@@ -1,0 +1,56 @@
+#include "IdRuns.h"
+
+#include <algorithm>
+
+void IdRuns::appendRun(qint64 first, qint64 last)
+{
+    if (!m_runs.isEmpty())
+        first = std::max(first, m_runs.constLast().last + 1);
+    if (last < first)
+        return;
+    if (!m_runs.isEmpty() && m_runs.constLast().last + 1 == first)
+        m_runs.last().last = last;
+    else
+        m_runs.append({ first, last, m_count });
+    m_count += last - first + 1;
+}
+
+int IdRuns::runOfRow(qint64 row) const
+{
+    const auto after = std::upper_bound(
+        m_runs.cbegin(), m_runs.cend(), row, [](qint64 value, const Run& run) { return value < run.row; });
+    return int(after - m_runs.cbegin()) - 1;
+}
+
+qint64 IdRuns::idAt(qint64 row) const
+{
+    if (row < 0 || row >= m_count)
+        return -1;
+    const Run& run = m_runs.at(runOfRow(row));
+    return run.first + (row - run.row);
+}
+
+qint64 IdRuns::rowOf(qint64 id) const
+{
+    const auto after = std::upper_bound(
+        m_runs.cbegin(), m_runs.cend(), id, [](qint64 value, const Run& run) { return value < run.first; });
+    if (after == m_runs.cbegin())
+        return -1;
+    const Run& run = *(after - 1);
+    return id <= run.last ? run.row + (id - run.first) : -1;
+}
+
+QVector<IdRuns::Run> IdRuns::slice(qint64 row, qint64 rows) const
+{
+    QVector<Run> cut;
+    const qint64 end = std::min(row + rows, m_count);
+    if (row < 0 || row >= end)
+        return cut;
+    for (int index = runOfRow(row); index < m_runs.size() && m_runs.at(index).row < end; ++index) {
+        const Run& run = m_runs.at(index);
+        const qint64 from = std::max(row, run.row);
+        const qint64 to = std::min(end, run.row + (run.last - run.first + 1));
+        cut.append({ run.first + (from - run.row), run.first + (to - 1 - run.row), from });
+    }
+    return cut;
+}
