@@ -1,5 +1,6 @@
 #include "UserStore.h"
 
+#include "RecordIndex.h"
 #include "SqlDialect.h"
 #include "StoreDetail.h"
 
@@ -76,7 +77,11 @@ bool updateUser(qint64 id, const UserRow& user)
                       .arg(userTable()));
     bindHolderColumns(query, user);
     query.bindValue(QStringLiteral(":id"), id);
-    return execWrite(query, "modfyed!", "modfy false");
+    if (!execWrite(query, "modfyed!", "modfy false"))
+        return false;
+    // A holder rewritten in place is found under the new name.
+    RecordIndex::rowChanged(QStringLiteral("user"), id);
+    return true;
 }
 
 OwnerSave saveCardOwner(const UserRow& owner)
@@ -103,5 +108,9 @@ bool setUserBinding(qint64 id, qint64 bindchid, qint64 bindport)
     query.bindValue(QStringLiteral(":bindchid"), bindchid);
     query.bindValue(QStringLiteral(":bindport"), bindport);
     query.bindValue(QStringLiteral(":id"), id);
-    return execWrite(query, "bound!", "bind false");
+    if (!execWrite(query, "bound!", "bind false"))
+        return false;
+    // The index's fingerprint of its last row covers the binding too.
+    RecordIndex::rowChanged(QStringLiteral("user"), id);
+    return true;
 }

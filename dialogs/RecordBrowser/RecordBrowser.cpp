@@ -4,7 +4,9 @@
 #include "FileDialog.h"
 #include "GridModel.h"
 #include "MessageBox.h"
+#include "RecordIndex.h"
 #include "SheetExport.h"
+#include "WindowScroller.h"
 
 #include <QCoreApplication>
 #include <QDateEdit>
@@ -34,7 +36,10 @@ RecordBrowser::RecordBrowser(const BrowserTable& table, QWidget* parent)
     , m_model(new GridModel(this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    m_model->setTable(table);
 }
+
+RecordBrowser::~RecordBrowser() = default;
 
 void RecordBrowser::setUp(const Widgets& widgets, const QStringList& titles, const Texts& texts)
 {
@@ -48,8 +53,10 @@ void RecordBrowser::setUp(const Widgets& widgets, const QStringList& titles, con
             edit->setMinimumWidth(kSearchEditMinWidth);
     }
 
+    m_index = RecordIndex::acquire();
     m_model->setTitles(titles);
     widgets.table->setModel(m_model);
+    m_scroller = new WindowScroller(widgets.table, m_model, this);
     widgets.table->horizontalHeader()->setStretchLastSection(true);
     // New titles reset the header and with it the widths.
     connect(m_model, &QAbstractItemModel::modelReset, this, &RecordBrowser::fitColumnsToTitles);
@@ -110,25 +117,35 @@ void RecordBrowser::on_btnMenu_Close_clicked()
     emit w_close();
 }
 
-void RecordBrowser::showResult(GridResult result)
+void RecordBrowser::scrollToRow(qint64 row)
+{
+    m_scroller->scrollToRow(row);
+}
+
+qint64 RecordBrowser::topRow() const
+{
+    return m_scroller->topRow();
+}
+
+void RecordBrowser::showResult(RowSet result)
 {
     if (!result.found()) {
         MessageBox::showMessage(this, trText("提示"), trText("未查找到结果"));
         return;
     }
-    m_model->setGrid(std::move(result.grid));
+    m_model->setRows(std::move(result.ids));
 }
 
 void RecordBrowser::reload()
 {
-    showResult(RecordQuery::all(m_table));
+    showResult(RecordQuery::all(m_table, m_index.get()));
 }
 
 void RecordBrowser::loadQuietly()
 {
-    GridResult result = RecordQuery::all(m_table);
+    RowSet result = RecordQuery::all(m_table, m_index.get());
     if (result.found())
-        m_model->setGrid(std::move(result.grid));
+        m_model->setRows(std::move(result.ids));
 }
 
 void RecordBrowser::searchName()
@@ -138,7 +155,7 @@ void RecordBrowser::searchName()
         MessageBox::showMessage(this, trText("提示"), trText("请输入查找的姓名"));
         return;
     }
-    showResult(RecordQuery::byName(m_table, text));
+    showResult(RecordQuery::byName(m_table, text, m_index.get()));
 }
 
 void RecordBrowser::searchPhone()
@@ -148,12 +165,12 @@ void RecordBrowser::searchPhone()
         MessageBox::showMessage(this, trText("提示"), trText(m_texts.emptyPhone));
         return;
     }
-    showResult(RecordQuery::byPhone(m_table, text));
+    showResult(RecordQuery::byPhone(m_table, text, m_index.get()));
 }
 
 void RecordBrowser::searchDates()
 {
-    showResult(RecordQuery::byDates(m_table, m_widgets.from->date(), m_widgets.to->date()));
+    showResult(RecordQuery::byDates(m_table, m_widgets.from->date(), m_widgets.to->date(), m_index.get()));
 }
 
 void RecordBrowser::on_btn_export_execl_clicked()
@@ -167,7 +184,7 @@ void RecordBrowser::on_btn_export_execl_clicked()
     if (path.isEmpty())
         return;
 
-    const int rows = m_model->rowCount();
+    const int rows = int(m_model->totalRows());
     QScopedPointer<QProgressDialog> progress;
     if (rows >= kProgressFromRows) {
         progress.reset(new QProgressDialog(trText("正在导出，请稍候"), trText("取消"), 0, rows, this));
@@ -193,6 +210,11 @@ void RecordBrowser::on_btn_export_execl_clicked()
     switch (result.outcome) {
     case SheetExport::Outcome::Written:
         MessageBox::showMessage(this, trText("提示"), trText("导出成功"));
+        if (result.sheets > 1)
+            MessageBox::showMessage(this, trText("提示"),
+                trText("记录超过一个工作表的行数，已分为%1个工作表，每表最多%2行")
+                    .arg(result.sheets)
+                    .arg(SheetExport::kSheetRows));
         break;
     case SheetExport::Outcome::Cancelled:
         break;

@@ -3,8 +3,11 @@
 #include "RecordQuery.h"
 
 #include <QDialog>
+#include <memory>
 
 class GridModel;
+class RecordIndex;
+class WindowScroller;
 class QAbstractButton;
 class QDateEdit;
 class QLabel;
@@ -21,9 +24,16 @@ class RecordBrowser : public QDialog
     Q_DISABLE_COPY(RecordBrowser)
 
 public:
+    ~RecordBrowser() override;
+
     void setCompany(const QString& company);
     QTableView* table() const { return m_widgets.table; }
     GridModel* model() const { return m_model; }
+
+    // Shows a row of the whole result, loading only the rows around it.
+    void scrollToRow(qint64 row);
+    // The result row at the top of the table.
+    qint64 topRow() const;
 
     // Widens every column narrower than its title needs; the fixed widths
     // (date column 150, the form's default) stay the least.
@@ -79,10 +89,14 @@ protected:
 
 private:
     QString trText(const char* source) const;
-    void showResult(GridResult result);
+    void showResult(RowSet result);
 
     const BrowserTable& m_table;
+    // Shared with the other browsers of the same station file; null on the
+    // server, whose own indexes serve the searches.
+    std::shared_ptr<RecordIndex> m_index;
     GridModel* m_model;
+    WindowScroller* m_scroller = nullptr;
     Widgets m_widgets;
     Texts m_texts;
 };

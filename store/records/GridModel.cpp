@@ -1,5 +1,7 @@
 #include "GridModel.h"
 
+#include <algorithm>
+
 GridModel::GridModel(QObject* parent)
     : QAbstractTableModel(parent)
 {
@@ -9,32 +11,108 @@ void GridModel::setTitles(const QStringList& titles)
 {
     beginResetModel();
     m_titles = titles;
-    if (m_grid.columnCount() != titles.size())
-        m_grid = TextGrid(titles.size());
+    m_pages.clear();
     endResetModel();
 }
 
 // Rows go and come by row signals, not a reset: a reset would also drop the
 // column widths the browser set.
-void GridModel::setGrid(TextGrid grid)
+void GridModel::setRows(IdRuns ids)
 {
-    if (m_grid.rowCount() > 0) {
-        beginRemoveRows(QModelIndex(), 0, m_grid.rowCount() - 1);
-        m_grid = TextGrid(m_grid.columnCount());
+    if (rowCount() > 0) {
+        beginRemoveRows(QModelIndex(), 0, rowCount() - 1);
+        m_ids = IdRuns();
+        m_start = 0;
         endRemoveRows();
     }
-    if (grid.rowCount() == 0) {
-        m_grid = std::move(grid);
+    m_pages.clear();
+    m_edited.clear();
+    m_start = 0;
+    const int rows = int(std::min<qint64>(ids.count(), kWindowRows));
+    if (rows == 0) {
+        m_ids = std::move(ids);
         return;
     }
-    beginInsertRows(QModelIndex(), 0, grid.rowCount() - 1);
-    m_grid = std::move(grid);
+    beginInsertRows(QModelIndex(), 0, rows - 1);
+    m_ids = std::move(ids);
     endInsertRows();
+}
+
+int GridModel::windowRows() const
+{
+    return int(std::min<qint64>(m_ids.count() - m_start, kWindowRows));
+}
+
+void GridModel::setWindowStart(qint64 start)
+{
+    start = std::max<qint64>(0, std::min<qint64>(start, m_ids.count() - kWindowRows));
+    if (start == m_start)
+        return;
+    // The window keeps its size; only what it shows changes.
+    m_start = start;
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), { Qt::DisplayRole });
+        emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+    }
+}
+
+const GridModel::Page& GridModel::page(qint64 number) const
+{
+    auto found = m_pages.find(number);
+    if (found == m_pages.end()) {
+        if (m_pages.size() >= kCachedPages) {
+            auto oldest = std::min_element(
+                m_pages.begin(), m_pages.end(), [](const Page& a, const Page& b) { return a.used < b.used; });
+            m_pages.erase(oldest);
+        }
+        Page fresh;
+        if (m_table)
+            RecordQuery::fetch(*m_table, m_ids, number * kPageRows, kPageRows, fresh.cells);
+        found = m_pages.insert(number, fresh);
+    }
+    found->used = ++m_uses;
+    return *found;
+}
+
+QString GridModel::text(qint64 row, int column) const
+{
+    if (row < 0 || row >= m_ids.count() || column < 0 || column >= m_titles.size())
+        return QString();
+    const auto edited = m_edited.constFind(qMakePair(m_ids.idAt(row), column));
+    if (edited != m_edited.constEnd())
+        return *edited;
+    const RowCells& cells = page(row / kPageRows).cells;
+    const int inPage = int(row % kPageRows);
+    if (inPage >= cells.rowCount() || column >= cells.columns)
+        return QString();
+    return cells.text(inPage, column);
+}
+
+void GridModel::applyEdits(qint64 row, RowCells& cells) const
+{
+    if (m_edited.isEmpty())
+        return;
+    for (int r = 0; r < cells.rowCount(); ++r) {
+        const qint64 id = m_ids.idAt(row + r);
+        for (int column = 0; column < cells.columns; ++column) {
+            const auto edited = m_edited.constFind(qMakePair(id, column));
+            if (edited != m_edited.constEnd())
+                cells.cells[r * cells.columns + column] = *edited;
+        }
+    }
+}
+
+bool GridModel::readRows(qint64 row, int rows, RowCells& out) const
+{
+    if (!m_table || !RecordQuery::fetch(*m_table, m_ids, row, rows, out))
+        return false;
+    applyEdits(row, out);
+    return true;
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_grid.rowCount();
+    return parent.isValid() ? 0 : windowRows();
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const
@@ -46,14 +124,17 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return QVariant();
-    return m_grid.text(index.row(), index.column());
+    return text(m_start + index.row(), index.column());
 }
 
 bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (!index.isValid() || role != Qt::EditRole)
         return false;
-    m_grid.setText(index.row(), index.column(), value.toString());
+    const qint64 id = m_ids.idAt(m_start + index.row());
+    if (id < 0)
+        return false;
+    m_edited.insert(qMakePair(id, index.column()), value.toString());
     emit dataChanged(index, index, { Qt::DisplayRole, Qt::EditRole });
     return true;
 }
@@ -69,5 +150,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_titles.size())
         return m_titles.at(section);
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole && section >= 0)
+        return QString::number(m_start + section + 1);
     return QAbstractTableModel::headerData(section, orientation, role);
 }

@@ -1,12 +1,21 @@
 #include "RecordQuery.h"
 
 #include "CardCrypto.h"
+#include "RecordIndex.h"
+#include "SqlDialect.h"
 #include "StoreDetail.h"
 
 #include <QSqlQuery>
+#include <QStringList>
 #include <QVariant>
+#include <limits>
 
 namespace {
+
+// Runs shorter than this are read with others by "id in (...)".
+constexpr qint64 kRangeRunLength = 16;
+constexpr int kIdsPerStatement = 500;
+constexpr qint64 kNoBound = std::numeric_limits<qint64>::min();
 
 QVector<ShownColumn> inOrder(int count)
 {
@@ -19,27 +28,40 @@ QVector<ShownColumn> inOrder(int count)
     return columns;
 }
 
-GridResult runGrid(const BrowserTable& table, QSqlQuery& query)
+QString tableName(const QSqlDatabase& db, const QString& table)
 {
-    GridResult result;
-    query.setForwardOnly(true);
-    if (!query.exec())
+    return SqlDialect::of(db).table(table);
+}
+
+// Runs a look-up that fills the ids it is given.
+template<typename LookUp>
+RowSet collect(LookUp lookUp)
+{
+    RowSet result;
+    if (!lookUp(result.ids))
         return result;
-    result.grid = TextGrid(table.columns.size());
-    while (query.next()) {
-        for (const ShownColumn& column : table.columns)
-            result.grid.appendCell(RecordQuery::cellText(column.kind, query.value(column.source)));
-    }
-    result.status = result.grid.rowCount() > 0 ? LookupStatus::Found : LookupStatus::NotFound;
+    result.status = result.ids.isEmpty() ? LookupStatus::NotFound : LookupStatus::Found;
     return result;
 }
 
-GridResult likeSearch(const BrowserTable& table, const QString& column, const QString& text)
+QString likePattern(const QString& text)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("select * from %1 where %2 like :pattern").arg(table.name, column));
-    query.bindValue(QStringLiteral(":pattern"), QString(QLatin1Char('%') + text + QLatin1Char('%')));
-    return runGrid(table, query);
+    return QLatin1Char('%') + text + QLatin1Char('%');
+}
+
+RowSet likeSearch(const BrowserTable& table, const QString& column, const QString& text, RecordIndex* index)
+{
+    return collect([&](IdRuns& ids) {
+        return index ? index->search(table.name, column, text, ids)
+                     : RecordIndex::ledgerLike(
+                         QSqlDatabase::database(), table.name, column, likePattern(text), kNoBound, ids);
+    });
+}
+
+void readRow(const BrowserTable& table, const QSqlQuery& query, QString* cells)
+{
+    for (const ShownColumn& column : table.columns)
+        *cells++ = RecordQuery::cellText(column.kind, query.value(column.source));
 }
 
 } // namespace
@@ -94,30 +116,84 @@ QString cellText(CellKind kind, const QVariant& value)
     return value.toString();
 }
 
-GridResult all(const BrowserTable& table)
+RowSet all(const BrowserTable& table, RecordIndex* index)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("select * from %1").arg(table.name));
-    return runGrid(table, query);
+    return collect([&](IdRuns& ids) {
+        return index ? index->allIds(table.name, ids)
+                     : RecordIndex::ledgerIdRuns(QSqlDatabase::database(), table.name, kNoBound, ids);
+    });
 }
 
-GridResult byName(const BrowserTable& table, const QString& text)
+RowSet byName(const BrowserTable& table, const QString& text, RecordIndex* index)
 {
-    return likeSearch(table, QStringLiteral("name"), text);
+    return likeSearch(table, QStringLiteral("name"), text, index);
 }
 
-GridResult byPhone(const BrowserTable& table, const QString& text)
+RowSet byPhone(const BrowserTable& table, const QString& text, RecordIndex* index)
 {
-    return likeSearch(table, QStringLiteral("phone"), text);
+    return likeSearch(table, QStringLiteral("phone"), text, index);
 }
 
-GridResult byDates(const BrowserTable& table, const QDate& from, const QDate& to)
+RowSet byDates(const BrowserTable& table, const QDate& from, const QDate& to, RecordIndex* index)
 {
-    QSqlQuery query;
-    query.prepare(QStringLiteral("select * from %1 where date>=:from and date<=:to").arg(table.name));
-    query.bindValue(QStringLiteral(":from"), from.toString(QStringLiteral("yyyy-MM-dd")));
-    query.bindValue(QStringLiteral(":to"), to.addDays(1).toString(QStringLiteral("yyyy-MM-dd")));
-    return runGrid(table, query);
+    const QString fromText = from.toString(QStringLiteral("yyyy-MM-dd"));
+    const QString toText = to.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
+    return collect([&](IdRuns& ids) {
+        return index
+            ? index->dates(table.name, fromText, toText, ids)
+            : RecordIndex::ledgerDates(QSqlDatabase::database(), table.name, fromText, toText, kNoBound, ids);
+    });
+}
+
+bool fetch(const BrowserTable& table, const IdRuns& ids, qint64 row, int rows, RowCells& out)
+{
+    const QSqlDatabase db = QSqlDatabase::database();
+    const QString name = tableName(db, table.name);
+    const int columns = table.columns.size();
+    out.columns = columns;
+    out.cells
+        = QVector<QString>(int(std::max<qint64>(0, std::min<qint64>(rows, ids.count() - row))) * columns);
+    const QVector<IdRuns::Run> runs = ids.slice(row, rows);
+
+    const auto readInto = [&](QSqlQuery& query) {
+        query.setForwardOnly(true);
+        if (!query.exec())
+            return false;
+        while (query.next()) {
+            const qint64 at = ids.rowOf(query.value(0).toLongLong()) - row;
+            if (at >= 0 && at < out.rowCount())
+                readRow(table, query, out.cells.data() + at * columns);
+        }
+        return true;
+    };
+
+    QStringList scattered;
+    const auto flushScattered = [&]() {
+        if (scattered.isEmpty())
+            return true;
+        QSqlQuery query(db);
+        // The ids are integers of our own, not typed text.
+        query.prepare(
+            QStringLiteral("select * from %1 where id in (%2)").arg(name, scattered.join(QLatin1Char(','))));
+        scattered.clear();
+        return readInto(query);
+    };
+    for (const IdRuns::Run& run : runs) {
+        if (run.last - run.first + 1 < kRangeRunLength) {
+            for (qint64 id = run.first; id <= run.last; ++id)
+                scattered.append(QString::number(id));
+            if (scattered.size() >= kIdsPerStatement && !flushScattered())
+                return false;
+            continue;
+        }
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("select * from %1 where id between :first and :last").arg(name));
+        query.bindValue(QStringLiteral(":first"), run.first);
+        query.bindValue(QStringLiteral(":last"), run.last);
+        if (!readInto(query))
+            return false;
+    }
+    return flushScattered();
 }
 
 } // namespace RecordQuery

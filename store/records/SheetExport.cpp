@@ -1,12 +1,14 @@
 #include "SheetExport.h"
 
-#include <QAbstractItemModel>
+#include "GridModel.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
 #include <QVector>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <xlsxwriter.h>
 
 namespace {
@@ -14,6 +16,8 @@ namespace {
 // Padding beyond the widest text, and the spreadsheet's widest column.
 constexpr int kWidthPadding = 2;
 constexpr int kMaxColumnWidth = 255;
+// Rows read from the ledger per statement while exporting.
+constexpr int kChunkRows = 2048;
 
 bool isWide(uint code)
 {
@@ -63,13 +67,16 @@ public:
     {
     }
 
-    void writeRow(int row, const QAbstractItemModel& model, int modelRow)
+    void writeTitles(const GridModel& model)
     {
-        for (int column = 0; column < m_widths.size(); ++column) {
-            const QString text = modelRow < 0 ? model.headerData(column, Qt::Horizontal).toString()
-                                              : model.index(modelRow, column).data().toString();
-            writeCell(row, column, text);
-        }
+        for (int column = 0; column < m_widths.size(); ++column)
+            writeCell(0, column, model.headerData(column, Qt::Horizontal).toString());
+    }
+
+    void writeRow(int row, const RowCells& cells, int cellsRow)
+    {
+        for (int column = 0; column < m_widths.size(); ++column)
+            writeCell(row, column, cells.text(cellsRow, column));
     }
 
     void fitColumns()
@@ -110,7 +117,7 @@ int SheetExport::displayWidth(const QString& text)
 }
 
 SheetExport::Result SheetExport::write(
-    const QAbstractItemModel& model, const QString& path, const Progress& progress)
+    const GridModel& model, const QString& path, const Progress& progress, int rowsPerSheet)
 {
     Result result;
     const QFileInfo target(path);
@@ -121,25 +128,41 @@ SheetExport::Result SheetExport::write(
     Workbook book(partialName);
     if (!book.get())
         return result;
-    lxw_worksheet* sheet = workbook_add_worksheet(book.get(), nullptr);
     lxw_format* centred = workbook_add_format(book.get());
-    if (!sheet || !centred)
+    if (!centred)
         return result;
     format_set_align(centred, LXW_ALIGN_CENTER);
     format_set_align(centred, LXW_ALIGN_VERTICAL_CENTER);
 
-    const int rows = model.rowCount();
-    SheetWriter writer(sheet, centred, model.columnCount());
-    writer.writeRow(0, model, -1);
-    for (int row = 0; row < rows; ++row) {
-        writer.writeRow(row + 1, model, row);
+    const int rows = int(model.totalRows());
+    const int columns = model.columnCount();
+    std::unique_ptr<SheetWriter> writer;
+    RowCells chunk;
+    for (int row = 0; row < rows || !writer; ++row) {
+        if (row % rowsPerSheet == 0 || !writer) {
+            if (writer)
+                writer->fitColumns();
+            lxw_worksheet* sheet = workbook_add_worksheet(book.get(), nullptr);
+            if (!sheet)
+                return result;
+            writer = std::make_unique<SheetWriter>(sheet, centred, columns);
+            writer->writeTitles(model);
+            ++result.sheets;
+            if (rows == 0)
+                break;
+        }
+        if (row % kChunkRows == 0 && !model.readRows(row, kChunkRows, chunk)) {
+            result.outcome = Outcome::CannotWrite;
+            return result;
+        }
+        writer->writeRow(row % rowsPerSheet + 1, chunk, row % kChunkRows);
         if (progress && !progress(row + 1, rows)) {
             result.outcome = Outcome::Cancelled;
             result.rows = row + 1;
             return result;
         }
     }
-    writer.fitColumns();
+    writer->fitColumns();
 
     result.rows = rows;
     result.outcome = Outcome::CannotWrite;
