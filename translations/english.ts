@@ -1832,6 +1832,10 @@ statement</translation>
         <source>关闭</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>记录超过一个工作表的行数，已分为%1个工作表，每表最多%2行</source>
+        <translation>The records exceed one worksheet, so they were split into %1 worksheets of at most %2 rows each</translation>
+    </message>
 </context>
 <context>
     <name>RecordDialog</name>
@@ -1971,6 +1975,10 @@ statement</translation>
         <source>关闭</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>记录超过一个工作表的行数，已分为%1个工作表，每表最多%2行</source>
+        <translation>The records exceed one worksheet, so they were split into %1 worksheets of at most %2 rows each</translation>
+    </message>
 </context>
 <context>
     <name>BackCardDialog</name>
@@ -2101,6 +2109,10 @@ statement</translation>
     <message>
         <source>关闭</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>记录超过一个工作表的行数，已分为%1个工作表，每表最多%2行</source>
+        <translation>The records exceed one worksheet, so they were split into %1 worksheets of at most %2 rows each</translation>
     </message>
 </context>
 <context>

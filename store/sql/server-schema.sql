@@ -81,3 +81,19 @@ create index if not exists user_cardnum on "user" (cardnum);
 create index if not exists record_cardnum_date on record (cardnum, date);
 create index if not exists backcard_cardnum_date on backcard (cardnum, date);
 create index if not exists devch_date on devch (date);
+
+-- What the browsers search by: name and telephone as a substring, case
+-- ignored (ilike, served by trigram indexes), and the date as a text range;
+-- the card number is served by the indexes above. pg_trgm is a trusted
+-- extension: the database owner may create it.
+create extension if not exists pg_trgm;
+
+create index if not exists user_name_trgm on "user" using gin (name gin_trgm_ops);
+create index if not exists user_phone_trgm on "user" using gin (phone gin_trgm_ops);
+create index if not exists user_date on "user" (date);
+create index if not exists record_name_trgm on record using gin (name gin_trgm_ops);
+create index if not exists record_phone_trgm on record using gin (phone gin_trgm_ops);
+create index if not exists record_date on record (date);
+create index if not exists backcard_name_trgm on backcard using gin (name gin_trgm_ops);
+create index if not exists backcard_phone_trgm on backcard using gin (phone gin_trgm_ops);
+create index if not exists backcard_date on backcard (date);
