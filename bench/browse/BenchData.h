@@ -3,6 +3,7 @@
 #include "Database.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -10,6 +11,7 @@
 #include <QVariant>
 #include <cstdio>
 #include <sys/resource.h>
+#include <unistd.h>
 
 // Shared by the record benchmarks: station databases filled with typical rows,
 // timing and peak memory.
@@ -18,6 +20,16 @@ namespace BenchData {
 inline double seconds(const QElapsedTimer& timer)
 {
     return timer.nsecsElapsed() / 1e9;
+}
+
+// Resident memory now, unlike the peak.
+inline long residentKb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
 inline long peakKb()
@@ -37,9 +49,10 @@ inline QString stamp(int i)
         .arg(i % 60, 2, 10, QLatin1Char('0'));
 }
 
-// Rows first..first+count-1 of every record table; row i has card i and a
-// time stamp of its own, so equal i means the same row in two files.
-inline void fill(const QString& path, int first, int count)
+// Rows first..first+count-1 of every record table (or of record alone); row
+// i has card i and a time stamp of its own, so equal i means the same row in
+// two files.
+inline void fill(const QString& path, int first, int count, bool recordOnly = false)
 {
     const QString name = QStringLiteral("bench_fill");
     {
@@ -80,7 +93,9 @@ inline void fill(const QString& path, int first, int count)
             const QString phone = QStringLiteral("138%1").arg(i % 100000000, 8, 10, QLatin1Char('0'));
             const QString plate = QStringLiteral("京A%1").arg(i % 100000, 5, 10, QLatin1Char('0'));
             const QString date = stamp(i);
-            for (QSqlQuery* query : { &user, &record, &back }) {
+            const QVector<QSqlQuery*> holders = recordOnly ? QVector<QSqlQuery*> { &record }
+                                                           : QVector<QSqlQuery*> { &user, &record, &back };
+            for (QSqlQuery* query : holders) {
                 query->addBindValue(card);
                 query->addBindValue(holder);
                 query->addBindValue(addr);
@@ -89,13 +104,17 @@ inline void fill(const QString& path, int first, int count)
                 query->addBindValue(date);
                 query->addBindValue(QStringLiteral("admin"));
             }
-            user.addBindValue(QStringLiteral("00042"));
-            user.addBindValue(QStringLiteral("备注"));
             record.addBindValue(QStringLiteral("50.00"));
             record.addBindValue(QStringLiteral("12.34"));
             record.addBindValue(QStringLiteral("62.34"));
             record.addBindValue(QStringLiteral("00042"));
             record.addBindValue(QStringLiteral("备注"));
+            if (recordOnly) {
+                record.exec();
+                continue;
+            }
+            user.addBindValue(QStringLiteral("00042"));
+            user.addBindValue(QStringLiteral("备注"));
             back.addBindValue(QStringLiteral("62.34"));
             back.addBindValue(QStringLiteral("00042"));
             back.addBindValue(QStringLiteral("备注"));
@@ -104,8 +123,8 @@ inline void fill(const QString& path, int first, int count)
             devch.addBindValue(i % 7);
             devch.addBindValue(QStringLiteral("admin"));
             devch.addBindValue(date);
-            user.exec();
             record.exec();
+            user.exec();
             back.exec();
             devch.exec();
         }
