@@ -33,12 +33,17 @@ public:
 
     void close()
     {
+        closeLedger();
+        m_dir.reset();
+    }
+
+    static void closeLedger()
+    {
         const QString name = QLatin1String(QSqlDatabase::defaultConnection);
         if (QSqlDatabase::contains(name)) {
             QSqlDatabase::database(name, false).close();
             QSqlDatabase::removeDatabase(name);
         }
-        m_dir.reset();
     }
 
     QString path(const QString& name) const { return m_dir->filePath(name); }

@@ -8,7 +8,7 @@
 #include <QStandardPaths>
 
 // Reads a written workbook back through openpyxl, independent of the writer:
-// per cell of the first sheet its value, data type and alignment; per column
+// per cell of one sheet (the first unless asked) its value, data type and alignment; per column
 // its width. Empty when no Python with openpyxl is available.
 struct SheetCell
 {
@@ -23,6 +23,7 @@ struct SheetContent
     bool read = false;
     QList<QList<SheetCell>> rows;
     QHash<QString, double> widths; // by column letter
+    int sheets = 0; // in the workbook
 };
 
 inline QString pythonWithOpenpyxl()
@@ -37,23 +38,24 @@ inline QString pythonWithOpenpyxl()
     return QString();
 }
 
-inline SheetContent readSheet(const QString& path)
+inline SheetContent readSheet(const QString& path, int sheet = 0)
 {
     static const char* const script = R"(
 import json, sys, openpyxl
-ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]
+book = openpyxl.load_workbook(sys.argv[1])
+ws = book.worksheets[int(sys.argv[2])]
 rows = [[{"value": "" if c.value is None else str(c.value), "type": c.data_type,
           "h": c.alignment.horizontal or "", "v": c.alignment.vertical or ""} for c in row]
         for row in ws.iter_rows()]
 widths = {k: d.width for k, d in ws.column_dimensions.items()}
-print(json.dumps({"rows": rows, "widths": widths}))
+print(json.dumps({"rows": rows, "widths": widths, "sheets": len(book.worksheets)}))
 )";
     SheetContent content;
     const QString python = pythonWithOpenpyxl();
     if (python.isEmpty())
         return content;
     QProcess process;
-    process.start(python, { QStringLiteral("-c"), QLatin1String(script), path });
+    process.start(python, { QStringLiteral("-c"), QLatin1String(script), path, QString::number(sheet) });
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return content;
     const QJsonObject root = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
@@ -70,6 +72,7 @@ print(json.dumps({"rows": rows, "widths": widths}))
     const QJsonObject widths = root.value(QStringLiteral("widths")).toObject();
     for (auto it = widths.begin(); it != widths.end(); ++it)
         content.widths.insert(it.key(), it.value().toDouble());
+    content.sheets = root.value(QStringLiteral("sheets")).toInt();
     content.read = true;
     return content;
 }
