@@ -239,6 +239,15 @@ qint64 ledgerLastId(const QSqlDatabase& ledger, const QString& table)
     return query.value(0).toLongLong();
 }
 
+// Whether the ledger still holds the rows the index last read: a file put in
+// its place while a window is open is not searched through the old index.
+bool stillMatches(const QSqlDatabase& ledger, const QString& table, const Progress& progress)
+{
+    return progress.read
+        && (progress.idsLast == 0 || rowCheck(ledger, table, progress.idsLast) == progress.idsCheck)
+        && (progress.textLast == 0 || rowCheck(ledger, table, progress.textLast) == progress.textCheck);
+}
+
 // Reads the text index up to the ledger's end on connections of its own.
 class TextReader : public QThread
 {
@@ -463,7 +472,7 @@ bool RecordIndex::allIds(const QString& table, IdRuns& out)
     runs.setForwardOnly(true);
     runs.prepare(QStringLiteral("select first, last from id_runs where tbl = ? order by first"));
     runs.addBindValue(table);
-    if (!progress.read || !runs.exec())
+    if (!stillMatches(ledger, table, progress) || !runs.exec())
         return false;
     while (runs.next())
         out.appendRun(runs.value(0).toLongLong(), runs.value(1).toLongLong());
@@ -505,7 +514,7 @@ bool RecordIndex::search(const QString& table, const QString& column, const QStr
     QSqlDatabase ledger = QSqlDatabase::database();
     const QString pattern = QLatin1Char('%') + text + QLatin1Char('%');
     const Progress progress = progressOf(index, table);
-    if (!progress.read || !hasText(table))
+    if (!hasText(table) || !stillMatches(ledger, table, progress))
         return false;
 
     QStringList phrases;
@@ -544,7 +553,7 @@ bool RecordIndex::dates(const QString& table, const QString& from, const QString
 {
     QSqlDatabase index = QSqlDatabase::database(m_connection, false);
     const Progress progress = progressOf(index, table);
-    if (!progress.read || !hasText(table))
+    if (!hasText(table) || !stillMatches(QSqlDatabase::database(), table, progress))
         return false;
     QSqlQuery query(index);
     query.setForwardOnly(true);

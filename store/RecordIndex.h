@@ -34,6 +34,8 @@ public:
     // entries are written again, in an open index or in the file.
     static void rowChanged(const QString& table, qint64 id);
 
+    // False when the index cannot answer (a statement failed, or the ledger
+    // is no longer the one indexed): the ledger is then asked alone.
     bool allIds(const QString& table, IdRuns& out);
     bool search(const QString& table, const QString& column, const QString& text, IdRuns& out);
     // Text bounds, both inclusive.

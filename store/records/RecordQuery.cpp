@@ -33,13 +33,16 @@ QString tableName(const QSqlDatabase& db, const QString& table)
     return SqlDialect::of(db).table(table);
 }
 
-// Runs a look-up that fills the ids it is given.
-template<typename LookUp>
-RowSet collect(LookUp lookUp)
+// Asks the index, and the ledger alone when there is none or it cannot answer.
+template<typename FromIndex, typename FromLedger>
+RowSet collect(RecordIndex* index, FromIndex fromIndex, FromLedger fromLedger)
 {
     RowSet result;
-    if (!lookUp(result.ids))
-        return result;
+    if (!index || !fromIndex(*index, result.ids)) {
+        result.ids = IdRuns();
+        if (!fromLedger(QSqlDatabase::database(), result.ids))
+            return result;
+    }
     result.status = result.ids.isEmpty() ? LookupStatus::NotFound : LookupStatus::Found;
     return result;
 }
@@ -51,11 +54,12 @@ QString likePattern(const QString& text)
 
 RowSet likeSearch(const BrowserTable& table, const QString& column, const QString& text, RecordIndex* index)
 {
-    return collect([&](IdRuns& ids) {
-        return index ? index->search(table.name, column, text, ids)
-                     : RecordIndex::ledgerLike(
-                         QSqlDatabase::database(), table.name, column, likePattern(text), kNoBound, ids);
-    });
+    return collect(
+        index,
+        [&](RecordIndex& indexed, IdRuns& ids) { return indexed.search(table.name, column, text, ids); },
+        [&](const QSqlDatabase& db, IdRuns& ids) {
+            return RecordIndex::ledgerLike(db, table.name, column, likePattern(text), kNoBound, ids);
+        });
 }
 
 void readRow(const BrowserTable& table, const QSqlQuery& query, QString* cells)
@@ -118,10 +122,11 @@ QString cellText(CellKind kind, const QVariant& value)
 
 RowSet all(const BrowserTable& table, RecordIndex* index)
 {
-    return collect([&](IdRuns& ids) {
-        return index ? index->allIds(table.name, ids)
-                     : RecordIndex::ledgerIdRuns(QSqlDatabase::database(), table.name, kNoBound, ids);
-    });
+    return collect(
+        index, [&](RecordIndex& indexed, IdRuns& ids) { return indexed.allIds(table.name, ids); },
+        [&](const QSqlDatabase& db, IdRuns& ids) {
+            return RecordIndex::ledgerIdRuns(db, table.name, kNoBound, ids);
+        });
 }
 
 RowSet byName(const BrowserTable& table, const QString& text, RecordIndex* index)
@@ -138,11 +143,12 @@ RowSet byDates(const BrowserTable& table, const QDate& from, const QDate& to, Re
 {
     const QString fromText = from.toString(QStringLiteral("yyyy-MM-dd"));
     const QString toText = to.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
-    return collect([&](IdRuns& ids) {
-        return index
-            ? index->dates(table.name, fromText, toText, ids)
-            : RecordIndex::ledgerDates(QSqlDatabase::database(), table.name, fromText, toText, kNoBound, ids);
-    });
+    return collect(
+        index,
+        [&](RecordIndex& indexed, IdRuns& ids) { return indexed.dates(table.name, fromText, toText, ids); },
+        [&](const QSqlDatabase& db, IdRuns& ids) {
+            return RecordIndex::ledgerDates(db, table.name, fromText, toText, kNoBound, ids);
+        });
 }
 
 bool fetch(const BrowserTable& table, const IdRuns& ids, qint64 row, int rows, RowCells& out)

@@ -150,12 +150,21 @@ private slots:
         QVERIFY(updateUser(2, RecordsFixture::user(2, "Third Name", "222")));
         QCOMPARE(indexed(*RecordIndex::acquire(), "user", "name", "Third"), QVector<qint64> { 2 });
 
-        // A ledger put in place of the indexed one, same ids, other rows.
-        m_fixture.closeLedger();
-        QVERIFY(QFile::remove(m_fixture.path(kDatabaseFileName)));
-        QVERIFY(prepareDatabase(m_fixture.path(kDatabaseFileName)).opened);
-        QVERIFY(insertUser(RecordsFixture::user(1, "Restored One", "333")));
-        QVERIFY(insertUser(RecordsFixture::user(2, "Restored Two", "444")));
+        // A ledger put in place of the indexed one, same ids, other rows: a
+        // window holding the old index reads the ledger alone, a new opening
+        // builds the index again.
+        {
+            const std::shared_ptr<RecordIndex> stale = RecordIndex::acquire();
+            m_fixture.closeLedger();
+            QVERIFY(QFile::remove(m_fixture.path(kDatabaseFileName)));
+            QVERIFY(prepareDatabase(m_fixture.path(kDatabaseFileName)).opened);
+            QVERIFY(insertUser(RecordsFixture::user(1, "Restored One", "333")));
+            QVERIFY(insertUser(RecordsFixture::user(2, "Restored Two", "444")));
+            QCOMPARE(
+                RecordQuery::byName(BrowserTable::user(), "Restored", stale.get()).ids.count(), qint64(2));
+            QCOMPARE(RecordQuery::byName(BrowserTable::user(), "Third", stale.get()).status,
+                LookupStatus::NotFound);
+        }
         const std::shared_ptr<RecordIndex> index = RecordIndex::acquire();
         QCOMPARE(indexed(*index, "user", "name", "Third"), QVector<qint64> {});
         QCOMPARE(indexed(*index, "user", "name", "Restored"), (QVector<qint64> { 1, 2 }));
