@@ -144,7 +144,10 @@ bool createTables(QSqlDatabase& index)
         && exec(index,
             QStringLiteral("create table if not exists progress (tbl text primary key, ids_last integer not "
                            "null default 0, ids_check text, text_last integer not null default 0, text_check "
-                           "text)"));
+                           "text)"))
+        && exec(index,
+            QStringLiteral("create table if not exists changed (tbl text not null, id integer not null, "
+                           "primary key (tbl, id)) without rowid"));
     for (const QString& table : RecordIndex::tables()) {
         QSqlQuery seed(index);
         seed.prepare(QStringLiteral("insert or ignore into progress (tbl) values (?)"));
@@ -173,7 +176,10 @@ bool resetTable(QSqlDatabase& index, const QString& table)
     QSqlQuery runs(index);
     runs.prepare(QStringLiteral("delete from id_runs where tbl = ?"));
     runs.addBindValue(table);
-    bool ok = runs.exec() && setProgress(index, table, "ids", 0, QString())
+    QSqlQuery changed(index);
+    changed.prepare(QStringLiteral("delete from changed where tbl = ?"));
+    changed.addBindValue(table);
+    bool ok = runs.exec() && changed.exec() && setProgress(index, table, "ids", 0, QString())
         && setProgress(index, table, "text", 0, QString());
     if (RecordIndex::hasText(table)) {
         ok = ok && exec(index, QStringLiteral("drop table if exists %1").arg(textTable(table)))
@@ -339,9 +345,10 @@ QString phrase(const QString& column, const QString& segment)
     return column + QStringLiteral(" : \"") + quoted + QLatin1Char('"');
 }
 
-// Keeps the candidates the ledger's LIKE accepts.
-bool checkCandidates(const QSqlDatabase& ledger, const QString& table, const QString& column,
-    const QString& pattern, const QVector<qint64>& candidates, IdRuns& out)
+// Appends the candidates whose ledger row meets `condition` (its values
+// bound in order), ascending.
+bool liveCheck(const QSqlDatabase& ledger, const QString& table, const QString& condition,
+    const QVariantList& values, const QVector<qint64>& candidates, QVector<qint64>& out)
 {
     for (int start = 0; start < candidates.size(); start += kIdsPerCheck) {
         QStringList ids;
@@ -351,14 +358,89 @@ bool checkCandidates(const QSqlDatabase& ledger, const QString& table, const QSt
         query.setForwardOnly(true);
         // The ids are the index's integers, not typed text.
         query.prepare(QStringLiteral("select id from %1 where id in (%2) and %3 order by id")
-                          .arg(table, ids.join(QLatin1Char(',')), SqlDialect::of(ledger).like(column, "?")));
-        query.addBindValue(pattern);
+                          .arg(table, ids.join(QLatin1Char(',')), condition));
+        for (const QVariant& value : values)
+            query.addBindValue(value);
         if (!query.exec())
             return false;
         while (query.next())
             out.append(query.value(0).toLongLong());
     }
     return true;
+}
+
+// Rows changed in place since their entries were written, ascending: they
+// are judged by the ledger itself, as the change may yet be rolled back.
+bool changedIds(QSqlDatabase& index, const QString& table, QVector<qint64>& ids)
+{
+    QSqlQuery query(index);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("select id from changed where tbl = ? order by id"));
+    query.addBindValue(table);
+    if (!query.exec())
+        return false;
+    while (query.next())
+        ids.append(query.value(0).toLongLong());
+    return true;
+}
+
+// Index results without the changed rows, joined with what the ledger says
+// of those rows.
+bool joinChanged(const QSqlDatabase& ledger, const QString& table, const QString& condition,
+    const QVariantList& values, const QVector<qint64>& changed, QVector<qint64>& found, IdRuns& out)
+{
+    if (!changed.isEmpty()) {
+        found.erase(std::remove_if(found.begin(), found.end(),
+                        [&](qint64 id) { return std::binary_search(changed.cbegin(), changed.cend(), id); }),
+            found.end());
+        if (!liveCheck(ledger, table, condition, values, changed, found))
+            return false;
+        std::sort(found.begin(), found.end());
+    }
+    for (qint64 id : found)
+        out.append(id);
+    return true;
+}
+
+// Writes a row's entries again from the ledger.
+bool rewriteEntry(const QSqlDatabase& ledger, QSqlDatabase& index, const QString& table, qint64 id)
+{
+    QSqlQuery remove(index);
+    remove.prepare(QStringLiteral("delete from %1 where rowid = ?").arg(textTable(table)));
+    remove.addBindValue(id);
+    QSqlQuery read(ledger);
+    read.prepare(QStringLiteral("select name, phone, date from %1 where id = ?").arg(table));
+    read.addBindValue(id);
+    if (!remove.exec() || !read.exec())
+        return false;
+    if (!read.next())
+        return true;
+    QSqlQuery text(index);
+    text.prepare(
+        QStringLiteral("insert into %1 (rowid, name, phone) values (?, ?, ?)").arg(textTable(table)));
+    QSqlQuery date(index);
+    date.prepare(QStringLiteral("insert or replace into %1 (id, date) values (?, ?)").arg(dateTable(table)));
+    return insertEntry(text, date, id, read.value(0), read.value(1), read.value(2));
+}
+
+// At opening, when no ledger write is under way: the changed rows' entries
+// are written from what the ledger holds now.
+bool settleChanged(const QSqlDatabase& ledger, QSqlDatabase& index, const QString& table)
+{
+    QVector<qint64> changed;
+    if (!changedIds(index, table, changed))
+        return false;
+    if (changed.isEmpty())
+        return true;
+    bool ok = exec(index, QStringLiteral("begin immediate"));
+    for (qint64 id : changed)
+        ok = ok && rewriteEntry(ledger, index, table, id);
+    QSqlQuery clear(index);
+    clear.prepare(QStringLiteral("delete from changed where tbl = ?"));
+    clear.addBindValue(table);
+    ok = ok && clear.exec();
+    exec(index, ok ? QStringLiteral("commit") : QStringLiteral("rollback"));
+    return ok;
 }
 
 } // namespace
@@ -435,6 +517,8 @@ bool RecordIndex::open()
             return false;
         if (!hasText(table))
             continue;
+        if (!settleChanged(ledger, index, table))
+            return false;
         const qint64 unread = ledgerLastId(ledger, table) - (replaced ? 0 : progress.textLast);
         if (unread <= 0)
             continue;
@@ -537,14 +621,19 @@ bool RecordIndex::search(const QString& table, const QString& column, const QStr
         return false;
     const bool exact = segments.size() == 1 && segments.first() == text && matchesExactly(text);
     QVector<qint64> candidates;
-    while (query.next()) {
-        if (exact)
-            out.append(query.value(0).toLongLong());
-        else
-            candidates.append(query.value(0).toLongLong());
-    }
+    while (query.next())
+        candidates.append(query.value(0).toLongLong());
     query.finish();
-    if (!exact && !checkCandidates(ledger, table, column, pattern, candidates, out))
+    QVector<qint64> changed;
+    if (!changedIds(index, table, changed))
+        return false;
+    const QString condition = SqlDialect::of(ledger).like(column, QStringLiteral("?"));
+    QVector<qint64> found;
+    if (exact)
+        found = std::move(candidates);
+    else if (!liveCheck(ledger, table, condition, { pattern }, candidates, found))
+        return false;
+    if (!joinChanged(ledger, table, condition, { pattern }, changed, found, out))
         return false;
     return ledgerLike(ledger, table, column, pattern, progress.textLast + 1, out);
 }
@@ -567,9 +656,15 @@ bool RecordIndex::dates(const QString& table, const QString& from, const QString
     query.addBindValue(progress.textLast);
     if (!query.exec())
         return false;
+    QVector<qint64> found;
     while (query.next())
-        out.append(query.value(0).toLongLong());
+        found.append(query.value(0).toLongLong());
     query.finish();
+    QVector<qint64> changed;
+    if (!changedIds(index, table, changed)
+        || !joinChanged(QSqlDatabase::database(), table, QStringLiteral("date >= ? and date <= ?"),
+            { from, to }, changed, found, out))
+        return false;
     return ledgerDates(QSqlDatabase::database(), table, from, to, progress.textLast + 1, out);
 }
 
@@ -589,22 +684,11 @@ void RecordIndex::rowChanged(const QString& table, qint64 id)
             bool ok = progress.read;
             const QString check = rowCheck(ledger, table, id);
             if (ok && hasText(table) && id <= progress.textLast) {
-                QSqlQuery remove(index);
-                remove.prepare(QStringLiteral("delete from %1 where rowid = ?").arg(textTable(table)));
-                remove.addBindValue(id);
-                ok = remove.exec();
-                QSqlQuery read(ledger);
-                read.prepare(QStringLiteral("select name, phone, date from %1 where id = ?").arg(table));
-                read.addBindValue(id);
-                if (ok && read.exec() && read.next()) {
-                    QSqlQuery text(index);
-                    text.prepare(QStringLiteral("insert into %1 (rowid, name, phone) values (?, ?, ?)")
-                                     .arg(textTable(table)));
-                    QSqlQuery date(index);
-                    date.prepare(QStringLiteral("insert or replace into %1 (id, date) values (?, ?)")
-                                     .arg(dateTable(table)));
-                    ok = insertEntry(text, date, id, read.value(0), read.value(1), read.value(2));
-                }
+                QSqlQuery mark(index);
+                mark.prepare(QStringLiteral("insert or ignore into changed (tbl, id) values (?, ?)"));
+                mark.addBindValue(table);
+                mark.addBindValue(id);
+                ok = mark.exec() && rewriteEntry(ledger, index, table, id);
             }
             if (ok && id == progress.textLast)
                 ok = setProgress(index, table, "text", id, check);

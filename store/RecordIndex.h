@@ -30,8 +30,10 @@ public:
     // cannot be made (the browsers then read the ledger alone).
     static std::shared_ptr<RecordIndex> acquire();
     static QString indexPath(const QString& ledgerPath);
-    // A row of a browsed table changed in place (a holder renamed): its
-    // entries are written again, in an open index or in the file.
+    // A row of a browsed table changed in place (a holder renamed), maybe
+    // inside a ledger transaction: its entries are written again and, until
+    // the next opening, the row is judged by the ledger itself, so a change
+    // rolled back leaves no trace in the results.
     static void rowChanged(const QString& table, qint64 id);
 
     // False when the index cannot answer (a statement failed, or the ledger

@@ -145,6 +145,12 @@ private slots:
             IdRuns day;
             QVERIFY(index->dates("user", "2024-06-01", "2024-06-02", day));
             QCOMPARE(idsOf(day), QVector<qint64> { 1 });
+            // A rename whose ledger write is rolled back leaves the name as it was.
+            QVERIFY(QSqlDatabase::database().transaction());
+            QVERIFY(updateUser(1, RecordsFixture::user(1, "张三丰", "111")));
+            QVERIFY(QSqlDatabase::database().rollback());
+            QCOMPARE(indexed(*index, "user", "name", "张三丰"), QVector<qint64> {});
+            QCOMPARE(indexed(*index, "user", "name", "New Hol"), QVector<qint64> { 1 });
         }
         // Renamed while no window holds the index: the file is rewritten.
         QVERIFY(updateUser(2, RecordsFixture::user(2, "Third Name", "222")));
