@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -57,6 +58,8 @@ int main(int argc, char** argv)
             return 1;
     }
     const double build = BenchData::seconds(timer);
+    const double indexMb = QFileInfo(RecordIndex::indexPath(path)).size() / 1048576.0;
+    const double ledgerMb = QFileInfo(path).size() / 1048576.0;
 
     // The first window of the process also loads fonts and styles.
     const double cold = timed([&] {
@@ -89,7 +92,8 @@ int main(int argc, char** argv)
     const long after = BenchData::residentKb();
 
     std::printf("rows                          %d x 13 (filled in %.1f s)\n", rows, fill);
-    std::printf("side index first build        %.1f s (background)\n", build);
+    std::printf("side index first build        %.1f s (background), %.0f MB beside a %.0f MB ledger\n", build,
+        indexMb, ledgerMb);
     std::printf("open + first screen           %.1f ms (goal <= 50; first window of the process %.1f ms)\n",
         open, cold);
     std::printf("jump to last row              %.1f ms (goal <= 50), card %s\n", last, qPrintable(lastCard));
