@@ -2,6 +2,7 @@
 
 #include "GridModel.h"
 
+#include <QAbstractItemModel>
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
@@ -67,7 +68,7 @@ public:
     {
     }
 
-    void writeTitles(const GridModel& model)
+    void writeTitles(const QAbstractItemModel& model)
     {
         for (int column = 0; column < m_widths.size(); ++column)
             writeCell(0, column, model.headerData(column, Qt::Horizontal).toString());
@@ -119,6 +120,29 @@ int SheetExport::displayWidth(const QString& text)
 SheetExport::Result SheetExport::write(
     const GridModel& model, const QString& path, const Progress& progress, int rowsPerSheet)
 {
+    return writeRows(model, model.totalRows(), path, progress, rowsPerSheet,
+        [&model](qint64 row, int rows, RowCells& out) { return model.readRows(row, rows, out); });
+}
+
+SheetExport::Result SheetExport::write(
+    const QAbstractItemModel& model, const QString& path, const Progress& progress, int rowsPerSheet)
+{
+    return writeRows(
+        model, model.rowCount(), path, progress, rowsPerSheet, [&model](qint64 row, int rows, RowCells& out) {
+            out.columns = model.columnCount();
+            out.cells.clear();
+            const int end = int(std::min<qint64>(row + rows, model.rowCount()));
+            for (int r = int(row); r < end; ++r) {
+                for (int column = 0; column < out.columns; ++column)
+                    out.cells.append(model.index(r, column).data().toString());
+            }
+            return true;
+        });
+}
+
+SheetExport::Result SheetExport::writeRows(const QAbstractItemModel& titles, qint64 count,
+    const QString& path, const Progress& progress, int rowsPerSheet, const ReadRows& read)
+{
     Result result;
     const QFileInfo target(path);
     const QString partial = target.absolutePath() + QStringLiteral("/.")
@@ -134,8 +158,8 @@ SheetExport::Result SheetExport::write(
     format_set_align(centred, LXW_ALIGN_CENTER);
     format_set_align(centred, LXW_ALIGN_VERTICAL_CENTER);
 
-    const int rows = int(model.totalRows());
-    const int columns = model.columnCount();
+    const int rows = int(count);
+    const int columns = titles.columnCount();
     std::unique_ptr<SheetWriter> writer;
     RowCells chunk;
     for (int row = 0; row < rows || !writer; ++row) {
@@ -146,12 +170,12 @@ SheetExport::Result SheetExport::write(
             if (!sheet)
                 return result;
             writer = std::make_unique<SheetWriter>(sheet, centred, columns);
-            writer->writeTitles(model);
+            writer->writeTitles(titles);
             ++result.sheets;
             if (rows == 0)
                 break;
         }
-        if (row % kChunkRows == 0 && !model.readRows(row, kChunkRows, chunk)) {
+        if (row % kChunkRows == 0 && !read(row, kChunkRows, chunk)) {
             result.outcome = Outcome::CannotWrite;
             return result;
         }

@@ -4,6 +4,8 @@
 #include <functional>
 
 class GridModel;
+class QAbstractItemModel;
+struct RowCells;
 
 // Writes a browser's whole result into a new .xlsx workbook: the column
 // titles in row 1, the rows below in result order, every cell a string centred
@@ -36,8 +38,16 @@ public:
 
     static Result write(const GridModel& model, const QString& path, const Progress& progress = {},
         int rowsPerSheet = kSheetRows);
+    // Any other model: the rows it has, as it shows them.
+    static Result write(const QAbstractItemModel& model, const QString& path, const Progress& progress = {},
+        int rowsPerSheet = kSheetRows);
 
     // Width of a text in spreadsheet character units: wide (CJK, full-width)
     // characters count two.
     static int displayWidth(const QString& text);
+
+private:
+    using ReadRows = std::function<bool(qint64, int, RowCells&)>;
+    static Result writeRows(const QAbstractItemModel& titles, qint64 count, const QString& path,
+        const Progress& progress, int rowsPerSheet, const ReadRows& read);
 };
