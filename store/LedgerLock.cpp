@@ -4,6 +4,8 @@
 #include "SqlDialect.h"
 
 #include <QDebug>
+#include <QHash>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -55,7 +57,45 @@ bool execOrReconnect(QSqlQuery& query, const QString& statement)
     return query.exec(statement);
 }
 
+// Kept for the default connection's driver they were prepared on.
+struct PreparedStatements
+{
+    const QSqlDriver* driver = nullptr;
+    QHash<QString, QSqlQuery> queries;
+};
+
+PreparedStatements& prepared()
+{
+    static PreparedStatements statements;
+    return statements;
+}
+
 } // namespace
+
+QSqlQuery* preparedLedgerStatement(const QString& statement)
+{
+    const QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    if (!SqlDialect::of(db).isServer() || !db.isOpen())
+        return nullptr;
+    PreparedStatements& kept = prepared();
+    if (kept.driver != db.driver()) {
+        kept.queries.clear();
+        kept.driver = db.driver();
+    }
+    const auto found = kept.queries.find(statement);
+    if (found != kept.queries.end())
+        return &found.value();
+    QSqlQuery query(db);
+    if (!query.prepare(statement))
+        return nullptr;
+    return &kept.queries.insert(statement, query).value();
+}
+
+void forgetLedgerStatements()
+{
+    prepared().queries.clear();
+    prepared().driver = nullptr;
+}
 
 bool ensureLedgerConnection()
 {

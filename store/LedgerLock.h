@@ -1,6 +1,8 @@
 #pragma once
 
 class QSqlError;
+class QSqlQuery;
+class QString;
 
 // Why a ledger write could not start or did not go through.
 enum class LedgerFault {
@@ -25,6 +27,14 @@ void rollbackLedgerTransaction();
 // waits for it with the card on the reader.
 inline constexpr int kDefaultLedgerLockWaitMs = 1500;
 void setLedgerLockWait(int ms);
+
+// A ledger insert on the server, prepared once per connection and kept:
+// QPSQL otherwise prepares and frees the statement around every execution, two
+// round trips more a row. Null on the station file (the caller prepares its
+// own) and when the statement does not prepare.
+QSqlQuery* preparedLedgerStatement(const QString& statement);
+// Drops the kept statements; their connection is about to close or go.
+void forgetLedgerStatements();
 
 // What the store's last failed write statement ran into.
 void noteLedgerWriteError(const QSqlError& error);

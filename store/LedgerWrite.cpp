@@ -1,5 +1,7 @@
 #include "LedgerWrite.h"
 
+#include "SqlDialect.h"
+
 #include <QDebug>
 #include <QSqlError>
 
@@ -15,31 +17,50 @@ LedgerSecure LedgerWrite::secure(const LedgerEntry& entry)
 
 void LedgerWrite::deliver()
 {
-    // Look-ups made before the write need a live connection as much as the
-    // write. A server that cannot be reached is tried once per operation: each
-    // try may wait the connect time-out.
-    m_reachable = ensureLedgerConnection();
-    if (m_reachable)
-        m_delivery = m_outbox.deliver();
-    else
-        m_delivery = Outbox::Delivery { 0, m_outbox.count(), LedgerFault::Other };
+    cancel();
+    // A server that cannot be reached is tried once per operation: each try
+    // may wait the connect time-out. With nothing waiting the begin below is
+    // the first round trip and the check.
+    const int waiting = m_outbox.count();
+    if (waiting > 0 && !ensureLedgerConnection()) {
+        m_refused = true;
+        m_delivery = Outbox::Delivery { 0, waiting, LedgerFault::Other };
+        return;
+    }
+    m_delivery = waiting > 0 ? m_outbox.deliver() : Outbox::Delivery {};
+    // On the station file the write lock is taken by secure(), not held
+    // through the caller's look-ups.
+    if (SqlDialect::current().isServer())
+        begin();
+}
+
+bool LedgerWrite::begin()
+{
+    // A lock held elsewhere that stopped the waiting rows would stop this one too.
+    if (!m_begun && !m_refused && m_delivery && m_delivery->fault != LedgerFault::Busy) {
+        m_begun = beginLedgerTransaction() == LedgerFault::None;
+        m_refused = !m_begun;
+    }
+    return m_begun;
 }
 
 LedgerSecure LedgerWrite::secure(const LedgerEntry& entry, const std::function<bool()>& write)
 {
-    cancel();
-    // Rows that waited go first: the ledger is asked in order, and a lock held
-    // elsewhere that stopped them would stop this one too.
+    // Rows that waited go first: the ledger is asked in order.
     if (!m_delivery)
         deliver();
-    if (!m_reachable || m_delivery->fault == LedgerFault::Busy)
+    if (m_open)
+        cancel();
+    if (!m_begun && (m_refused || m_delivery->fault == LedgerFault::Busy))
         return LedgerSecure::DatabaseUnavailable;
-    if (!m_outbox.canAppend())
+    if (!m_outbox.canAppend()) {
+        cancel();
         return LedgerSecure::OutboxUnavailable;
-    if (beginLedgerTransaction() != LedgerFault::None)
+    }
+    if (!begin())
         return LedgerSecure::DatabaseUnavailable;
     if (!write()) {
-        rollbackLedgerTransaction();
+        cancel();
         return LedgerSecure::DatabaseUnavailable;
     }
     m_entry = entry;
@@ -51,7 +72,7 @@ LedgerKept LedgerWrite::keep()
 {
     if (!m_open)
         return LedgerKept::Lost;
-    m_open = false;
+    m_open = m_begun = false;
     if (commitLedgerTransaction())
         return LedgerKept::Stored;
     // A commit refused for a lock stored nothing; one that failed otherwise
@@ -67,9 +88,9 @@ LedgerKept LedgerWrite::keep()
 
 void LedgerWrite::cancel()
 {
-    if (!m_open)
+    if (!m_begun)
         return;
-    m_open = false;
+    m_open = m_begun = false;
     rollbackLedgerTransaction();
 }
 

@@ -39,7 +39,10 @@ public:
     LedgerWrite& operator=(const LedgerWrite&) = delete;
 
     // Delivers what waits in the outbox, so that rows and look-ups made next
-    // see the ledger complete. Done by secure() when not called before.
+    // see the ledger complete. Done by secure() when not called before. On
+    // the server it also begins the write transaction: that round trip shows
+    // the server can be reached (a dropped connection is opened anew) before
+    // the look-ups, which then run inside it.
     void deliver();
     // Delivers first (unless deliver() was called), checks that the outbox
     // can take one more line, begins the write transaction and writes the
@@ -58,11 +61,14 @@ public:
     static LedgerKept record(const LedgerEntry& entry);
 
 private:
+    bool begin();
+
     Outbox m_outbox;
     std::optional<Outbox::Delivery> m_delivery;
     LedgerEntry m_entry;
-    bool m_open = false;
-    bool m_reachable = true;
+    bool m_begun = false; // the write transaction is open
+    bool m_open = false; // and holds the entry's row
+    bool m_refused = false; // a begin failed: the ledger is not tried again in this operation
 };
 
 // The start-up check: whether a money operation could write its rows now.

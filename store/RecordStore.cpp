@@ -19,14 +19,19 @@ bool insertKeyed(const QString& table, const QString& columns, const QString& va
     const std::function<void(QSqlQuery&)>& bind)
 {
     const SqlDialect dialect = SqlDialect::current();
-    QSqlQuery query;
-    query.prepare(QStringLiteral("insert into %1 (%2%3) values (%4%5)%6")
-                      .arg(table, columns, dialect.keyColumnList(), values, dialect.keyValueList(),
-                          dialect.onKeyConflict()));
-    bind(query);
+    const QString statement = QStringLiteral("insert into %1 (%2%3) values (%4%5)%6")
+                                  .arg(table, columns, dialect.keyColumnList(), values,
+                                      dialect.keyValueList(), dialect.onKeyConflict());
+    QSqlQuery own;
+    QSqlQuery* query = preparedLedgerStatement(statement);
+    if (!query) {
+        own.prepare(statement);
+        query = &own;
+    }
+    bind(*query);
     if (dialect.keysRows())
-        query.bindValue(QStringLiteral(":entry_key"), key.isEmpty() ? QVariant(QVariant::String) : key);
-    return execLogged(query);
+        query->bindValue(QStringLiteral(":entry_key"), key.isEmpty() ? QVariant(QVariant::String) : key);
+    return execLogged(*query);
 }
 
 void bindRechargeRow(QSqlQuery& query, const RechargeRow& row)

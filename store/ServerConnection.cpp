@@ -1,5 +1,6 @@
 #include "ServerConnection.h"
 
+#include "LedgerLock.h"
 #include "SqlDialect.h"
 
 #include <QAtomicInt>
@@ -47,6 +48,9 @@ const QList<LedgerTable>& ledgerTables()
 
 QSqlDatabase addServerConnection(const ServerSettings& settings, const QString& connectionName)
 {
+    // Adding replaces a connection of the same name, and its driver goes.
+    if (connectionName == QLatin1String(QSqlDatabase::defaultConnection))
+        forgetLedgerStatements();
     QSqlDatabase db
         = QSqlDatabase::addDatabase(SqlDialect::driverName(SqlDialect::Backend::PostgreSQL), connectionName);
     db.setHostName(settings.host);
@@ -81,6 +85,8 @@ bool reopenServerConnection()
     QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
     if (!SqlDialect::of(db).isServer())
         return false;
+    // The server forgot what this connection prepared.
+    forgetLedgerStatements();
     db.close();
     // The operator waits for it with the card on the reader.
     QString options = db.connectOptions();
