@@ -6,7 +6,8 @@
 //   veloka_ledger_station COUNT SN [--hold-ms MS] [--latencies]
 //
 // Each recharge secures its row, holds for the card work, and keeps it. At the
-// end the outbox is delivered until empty (at most 30 s). Prints one line
+// end the outbox is delivered until empty (at most 120 s: a
+// server restarting after a crash may take long to take rows again). Prints one line
 //   stored=N kept=N lost=N refused=N waiting=N elapsed_us=N
 // (elapsed: the recharges, without start-up and the final delivery) and with --latencies each ledger write's
 // time in microseconds, one a line.
@@ -99,7 +100,7 @@ int main(int argc, char* argv[])
     const Outbox outbox;
     QElapsedTimer waited;
     waited.start();
-    while (outbox.count() > 0 && waited.elapsed() < 30000) {
+    while (outbox.count() > 0 && waited.elapsed() < 120000) {
         ensureLedgerConnection();
         if (outbox.deliver().waiting > 0)
             QThread::msleep(200);
