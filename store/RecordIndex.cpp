@@ -8,11 +8,13 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QPair>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -24,6 +26,12 @@ constexpr qint64 kOpeningCatchUp = 20000;
 // write lock only for this long.
 constexpr int kChunkRows = 5000;
 constexpr int kIdsPerCheck = 500;
+// A text's trigrams are weighed on windows of ids spread over the index; if
+// even the rarest is in more than kCommonShare of them, the result is large
+// and the phrase itself is the cheaper query.
+constexpr int kSampleWindows = 8;
+constexpr qint64 kSampleWidth = 512;
+constexpr double kCommonShare = 0.02;
 constexpr int kBusyTimeoutMs = 5000;
 
 const QString kFolder = QStringLiteral(".veloka-index");
@@ -345,6 +353,87 @@ QString phrase(const QString& column, const QString& segment)
     return column + QStringLiteral(" : \"") + quoted + QLatin1Char('"');
 }
 
+// The index cuts text into trigrams of code points, not of UTF-16 units.
+QVector<uint> codePoints(const QString& text)
+{
+    return text.toUcs4();
+}
+
+// The distinct trigrams of the segments of at least three characters.
+QStringList trigramsOf(const QStringList& segments)
+{
+    QStringList trigrams;
+    for (const QString& segment : segments) {
+        const QVector<uint> points = codePoints(segment);
+        for (int i = 0; i + 3 <= points.size(); ++i) {
+            const QString trigram = QString::fromUcs4(points.constData() + i, 3);
+            if (!trigrams.contains(trigram))
+                trigrams.append(trigram);
+        }
+    }
+    return trigrams;
+}
+
+// The share of sampled ids whose row holds `trigram`; each window is a seek
+// into the term's list, so a term in every row costs no more than a rare one.
+bool sampledShare(QSqlDatabase& index, const QString& table, const QString& match, qint64 last, double& share)
+{
+    const int windows = last <= kSampleWindows * kSampleWidth ? 1 : kSampleWindows;
+    qint64 sampled = 0;
+    qint64 hits = 0;
+    for (int window = 0; window < windows; ++window) {
+        const qint64 first = windows == 1 ? 1 : 1 + (last - kSampleWidth) * window / (windows - 1);
+        const qint64 end = windows == 1 ? last : first + kSampleWidth - 1;
+        QSqlQuery query(index);
+        query.setForwardOnly(true);
+        query.prepare(QStringLiteral("select count(*) from %1 where %1 match ? and rowid between ? and ?")
+                          .arg(textTable(table)));
+        query.addBindValue(match);
+        query.addBindValue(first);
+        query.addBindValue(end);
+        if (!query.exec() || !query.next())
+            return false;
+        hits += query.value(0).toLongLong();
+        sampled += end - first + 1;
+    }
+    share = sampled > 0 ? double(hits) / sampled : 1;
+    return true;
+}
+
+// The full-text query for a search: the phrases of its segments, or, when
+// some of its trigrams are rare, just the two rarest (their rows are a
+// superset of the phrases' rows, to be checked with LIKE). Phrases of
+// frequent trigrams read every row's entry of them, which is what made a
+// telephone search slow on a large ledger. `narrowed` tells which was chosen.
+bool textMatch(QSqlDatabase& index, const QString& table, const QString& column, const QStringList& segments,
+    qint64 last, QString& match, bool& narrowed)
+{
+    QStringList phrases;
+    for (const QString& segment : segments) {
+        if (codePoints(segment).size() >= 3)
+            phrases.append(phrase(column, segment));
+    }
+    match = phrases.join(QStringLiteral(" AND "));
+    narrowed = false;
+    const QStringList trigrams = trigramsOf(segments);
+    if (trigrams.size() <= 2 || last <= 0)
+        return true;
+    QVector<QPair<double, QString>> weighed;
+    for (const QString& trigram : trigrams) {
+        double share = 1;
+        if (!sampledShare(index, table, phrase(column, trigram), last, share))
+            return false;
+        weighed.append({ share, trigram });
+    }
+    std::sort(weighed.begin(), weighed.end());
+    if (weighed.first().first > kCommonShare)
+        return true;
+    match = phrase(column, weighed.at(0).second) + QStringLiteral(" AND ")
+        + phrase(column, weighed.at(1).second);
+    narrowed = true;
+    return true;
+}
+
 // Appends the candidates whose ledger row meets `condition` (its values
 // bound in order), ascending.
 bool liveCheck(const QSqlDatabase& ledger, const QString& table, const QString& condition,
@@ -601,25 +690,24 @@ bool RecordIndex::search(const QString& table, const QString& column, const QStr
     if (!hasText(table) || !stillMatches(ledger, table, progress))
         return false;
 
-    QStringList phrases;
     const QStringList segments = literalSegments(text);
-    for (const QString& segment : segments) {
-        if (segment.size() >= 3)
-            phrases.append(phrase(column, segment));
-    }
+    QString match;
+    bool narrowed = false;
+    if (!textMatch(index, table, column, segments, progress.textLast, match, narrowed))
+        return false;
     // One or two letters make no trigram: the ledger is read whole.
-    if (phrases.isEmpty())
+    if (match.isEmpty())
         return ledgerLike(ledger, table, column, pattern, 0, out);
 
     QSqlQuery query(index);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("select rowid from %1 where %1 match ? and rowid <= ? order by rowid")
                       .arg(textTable(table)));
-    query.addBindValue(phrases.join(QStringLiteral(" AND ")));
+    query.addBindValue(match);
     query.addBindValue(progress.textLast);
     if (!query.exec())
         return false;
-    const bool exact = segments.size() == 1 && segments.first() == text && matchesExactly(text);
+    const bool exact = !narrowed && segments.size() == 1 && segments.first() == text && matchesExactly(text);
     QVector<qint64> candidates;
     while (query.next())
         candidates.append(query.value(0).toLongLong());
