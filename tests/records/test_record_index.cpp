@@ -103,6 +103,8 @@ private slots:
                                        << "a\"b" << 0;
         QTest::newRow("telephone digits") << "phone"
                                           << "2345" << 1;
+        QTest::newRow("two characters beyond the basic plane") << "name"
+                                                               << "\U00020000\U00020001" << 1;
     }
 
     // Half the rows are read by the index when it opens, half are added
@@ -113,7 +115,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, names);
         const QStringList holders { "Zhang San", "ZHANGSAN", "Wang_Wu", "张三丰", "李张三", "\u212Aelvin",
-            "Kelvin", "Émile", "émile", "100%", "" };
+            "Kelvin", "Émile", "émile", "100%", "\U00020000\U00020001", "" };
         const auto add = [&] {
             for (const QString& holder : holders) {
                 RechargeRow row = RecordsFixture::recharge(1, holder, "2024-05-06 07.08.09");
@@ -129,6 +131,24 @@ private slots:
         const QVector<qint64> expected = ledgerLike("record", column, text);
         QCOMPARE(expected.size(), 2 * names);
         QCOMPARE(indexed(*index, "record", column, text), expected);
+    }
+
+    // Among many rows the rarest trigrams alone give the candidates: a row
+    // holding them apart is no match, also for a text of digits only.
+    void rare_trigrams_are_checked_like_the_phrase()
+    {
+        addRecords(3000, [](int i) {
+            return i == 1500 ? QStringLiteral("123 345 234")
+                : i == 2999  ? QStringLiteral("x12345y")
+                             : QStringLiteral("filler %1").arg(i);
+        });
+        const std::shared_ptr<RecordIndex> index = RecordIndex::acquire();
+        QVERIFY(index);
+        for (const QString& text : QStringList { "12345", "1234", "Ler 29", "45 23" }) {
+            const QVector<qint64> expected = ledgerLike("record", "name", text);
+            QVERIFY(!expected.isEmpty());
+            QCOMPARE(indexed(*index, "record", "name", text), expected);
+        }
     }
 
     void dates_renames_and_a_replaced_ledger_are_followed()
