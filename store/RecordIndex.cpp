@@ -374,7 +374,7 @@ QStringList trigramsOf(const QStringList& segments)
     return trigrams;
 }
 
-// The share of sampled ids whose row holds `trigram`; each window is a seek
+// The share of sampled ids whose row meets `match`; each window is a seek
 // into the term's list, so a term in every row costs no more than a rare one.
 bool sampledShare(QSqlDatabase& index, const QString& table, const QString& match, qint64 last, double& share)
 {
