@@ -21,17 +21,18 @@ struct TableSums
 
 // One grouped statement per table: the day is the first ten characters of
 // the "yyyy-MM-dd hh.mm.ss" stamp, which also compares in time order as text.
-bool addTable(const TableSums& spec, const QString& from, const QString& to, const QString& manager,
+bool addTable(const TableSums& tableSums, const QString& from, const QString& to, const QString& manager,
     QMap<DayOperator, DeskTotalsRow>& rows)
 {
     const SqlDialect dialect = SqlDialect::current();
     QString fen = QStringLiteral("0");
-    if (spec.money)
-        fen = spec.moneyText ? dialect.moneyFen(QLatin1String(spec.money)) : QLatin1String(spec.money);
+    if (tableSums.money)
+        fen = tableSums.moneyText ? dialect.moneyFen(QLatin1String(tableSums.money))
+                                  : QLatin1String(tableSums.money);
     QString statement
         = QStringLiteral("select substr(date, 1, 10), manager, count(*), sum(%1), count(%1) from %2"
                          " where date >= :from and date <= :to")
-              .arg(fen, dialect.table(QLatin1String(spec.table)));
+              .arg(fen, dialect.table(QLatin1String(tableSums.table)));
     if (!manager.isEmpty())
         statement += QStringLiteral(" and manager = :manager");
     statement += QStringLiteral(" group by substr(date, 1, 10), manager");
@@ -51,11 +52,11 @@ bool addTable(const TableSums& spec, const QString& from, const QString& to, con
         row.day = key.first;
         row.manager = key.second;
         const int count = query.value(2).toInt();
-        if (!spec.sum) {
+        if (!tableSums.sum) {
             row.issued += count;
             continue;
         }
-        DeskSum& sum = row.*spec.sum;
+        DeskSum& sum = row.*tableSums.sum;
         sum.count += count;
         // The server sums bigint as numeric, which arrives as text.
         sum.fen += query.value(3).toLongLong();
@@ -98,8 +99,8 @@ DeskTotals loadDeskTotals(const QDateTime& from, const QDateTime& to, const QStr
     const QString toText = to.toString(kRecordTimeFormat);
     DeskTotals totals;
     QMap<DayOperator, DeskTotalsRow> rows;
-    for (const TableSums& spec : kTables) {
-        if (!addTable(spec, fromText, toText, manager, rows))
+    for (const TableSums& tableSums : kTables) {
+        if (!addTable(tableSums, fromText, toText, manager, rows))
             return totals;
     }
     totals.rows = rows.values().toVector();
