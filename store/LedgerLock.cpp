@@ -3,6 +3,7 @@
 #include "ServerConnection.h"
 #include "SqlDialect.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QHash>
 #include <QSqlDriver>
@@ -64,10 +65,22 @@ struct PreparedStatements
     QHash<QString, QSqlQuery> queries;
 };
 
+void forgetPrepared();
+
+// Cleared when the application object goes, while the driver that made them
+// is still loaded: a static destroyed later frees them too late.
 PreparedStatements& prepared()
 {
     static PreparedStatements statements;
+    static const bool cleared = (qAddPostRoutine(forgetPrepared), true);
+    Q_UNUSED(cleared)
     return statements;
+}
+
+void forgetPrepared()
+{
+    prepared().queries.clear();
+    prepared().driver = nullptr;
 }
 
 } // namespace
@@ -93,8 +106,7 @@ QSqlQuery* preparedLedgerStatement(const QString& statement)
 
 void forgetLedgerStatements()
 {
-    prepared().queries.clear();
-    prepared().driver = nullptr;
+    forgetPrepared();
 }
 
 bool ensureLedgerConnection()
