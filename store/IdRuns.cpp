@@ -1,5 +1,6 @@
 #include "IdRuns.h"
 
+#include <QStringList>
 #include <algorithm>
 
 void IdRuns::appendRun(qint64 first, qint64 last)
@@ -53,4 +54,29 @@ QVector<IdRuns::Run> IdRuns::slice(qint64 row, qint64 rows) const
         cut.append({ run.first + (from - run.row), run.first + (to - 1 - run.row), from });
     }
     return cut;
+}
+
+bool IdRuns::visit(const QVector<Run>& runs, qint64 rangeLength, int perList,
+    const std::function<bool(qint64, qint64)>& range, const std::function<bool(const QString&)>& list)
+{
+    QStringList scattered;
+    const auto flush = [&]() {
+        if (scattered.isEmpty())
+            return true;
+        const QString ids = scattered.join(QLatin1Char(','));
+        scattered.clear();
+        return list(ids);
+    };
+    for (const Run& run : runs) {
+        if (run.last - run.first + 1 >= rangeLength) {
+            if (!range(run.first, run.last))
+                return false;
+            continue;
+        }
+        for (qint64 id = run.first; id <= run.last; ++id)
+            scattered.append(QString::number(id));
+        if (scattered.size() >= perList && !flush())
+            return false;
+    }
+    return flush();
 }

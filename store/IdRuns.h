@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <QVector>
 #include <QtGlobal>
+#include <functional>
 
 // The ids of a result in ascending order, held as runs of consecutive ids:
 // a table of five million rows without gaps costs one run, a scattered search
@@ -30,6 +32,14 @@ public:
     qint64 rowOf(qint64 id) const;
     // The runs that cover rows [row, row + rows), cut to those rows.
     QVector<Run> slice(qint64 row, qint64 rows) const;
+
+    // Splits runs into what one statement each reads: a run of at least
+    // `rangeLength` ids as its bounds, shorter ones gathered into lists of up
+    // to `perList` ids ("1,4,9", integers of our own, never typed text).
+    // Stops at the first callback that returns false, and returns false then.
+    static bool visit(const QVector<Run>& runs, qint64 rangeLength, int perList,
+        const std::function<bool(qint64 first, qint64 last)>& range,
+        const std::function<bool(const QString& ids)>& list);
 
     qint64 memoryUse() const { return qint64(m_runs.capacity()) * qint64(sizeof(Run)); }
 

@@ -173,33 +173,20 @@ bool fetch(const BrowserTable& table, const IdRuns& ids, qint64 row, int rows, R
         return true;
     };
 
-    QStringList scattered;
-    const auto flushScattered = [&]() {
-        if (scattered.isEmpty())
-            return true;
-        QSqlQuery query(db);
-        // The ids are integers of our own, not typed text.
-        query.prepare(
-            QStringLiteral("select * from %1 where id in (%2)").arg(name, scattered.join(QLatin1Char(','))));
-        scattered.clear();
-        return readInto(query);
-    };
-    for (const IdRuns::Run& run : runs) {
-        if (run.last - run.first + 1 < kRangeRunLength) {
-            for (qint64 id = run.first; id <= run.last; ++id)
-                scattered.append(QString::number(id));
-            if (scattered.size() >= kIdsPerStatement && !flushScattered())
-                return false;
-            continue;
-        }
-        QSqlQuery query(db);
-        query.prepare(QStringLiteral("select * from %1 where id between :first and :last").arg(name));
-        query.bindValue(QStringLiteral(":first"), run.first);
-        query.bindValue(QStringLiteral(":last"), run.last);
-        if (!readInto(query))
-            return false;
-    }
-    return flushScattered();
+    return IdRuns::visit(
+        runs, kRangeRunLength, kIdsPerStatement,
+        [&](qint64 first, qint64 last) {
+            QSqlQuery query(db);
+            query.prepare(QStringLiteral("select * from %1 where id between :first and :last").arg(name));
+            query.bindValue(QStringLiteral(":first"), first);
+            query.bindValue(QStringLiteral(":last"), last);
+            return readInto(query);
+        },
+        [&](const QString& list) {
+            QSqlQuery query(db);
+            query.prepare(QStringLiteral("select * from %1 where id in (%2)").arg(name, list));
+            return readInto(query);
+        });
 }
 
 } // namespace RecordQuery
