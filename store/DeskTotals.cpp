@@ -1,5 +1,7 @@
 #include "DeskTotals.h"
 
+#include "IdRuns.h"
+#include "RecordIndex.h"
 #include "SqlDialect.h"
 
 #include <QMap>
@@ -19,33 +21,12 @@ struct TableSums
     DeskSum DeskTotalsRow::*sum; // null: only counted (issued cards)
 };
 
-// One grouped statement per table: the day is the first ten characters of
-// the "yyyy-MM-dd hh.mm.ss" stamp, which also compares in time order as text.
-bool addTable(const TableSums& tableSums, const QString& from, const QString& to, const QString& manager,
-    QMap<DayOperator, DeskTotalsRow>& rows)
-{
-    const SqlDialect dialect = SqlDialect::current();
-    QString fen = QStringLiteral("0");
-    if (tableSums.money)
-        fen = tableSums.moneyText ? dialect.moneyFen(QLatin1String(tableSums.money))
-                                  : QLatin1String(tableSums.money);
-    QString statement
-        = QStringLiteral("select substr(date, 1, 10), manager, count(*), sum(%1), count(%1) from %2"
-                         " where date >= :from and date <= :to")
-              .arg(fen, dialect.table(QLatin1String(tableSums.table)));
-    if (!manager.isEmpty())
-        statement += QStringLiteral(" and manager = :manager");
-    statement += QStringLiteral(" group by substr(date, 1, 10), manager");
+// Runs of the period shorter than this are summed with others by "id in".
+constexpr qint64 kRangeRunLength = 16;
+constexpr int kIdsPerStatement = 500;
 
-    QSqlQuery query;
-    query.setForwardOnly(true);
-    query.prepare(statement);
-    query.bindValue(QStringLiteral(":from"), from);
-    query.bindValue(QStringLiteral(":to"), to);
-    if (!manager.isEmpty())
-        query.bindValue(QStringLiteral(":manager"), manager);
-    if (!query.exec())
-        return false;
+void addGroups(QSqlQuery& query, const TableSums& tableSums, QMap<DayOperator, DeskTotalsRow>& rows)
+{
     while (query.next()) {
         const DayOperator key(query.value(0).toString(), query.value(1).toString());
         DeskTotalsRow& row = rows[key];
@@ -62,7 +43,64 @@ bool addTable(const TableSums& tableSums, const QString& from, const QString& to
         sum.fen += query.value(3).toLongLong();
         row.unreadable += count - query.value(4).toInt();
     }
-    return true;
+}
+
+// Grouped statements per table: the day is the first ten characters of the
+// "yyyy-MM-dd hh.mm.ss" stamp, which also compares in time order as text. On
+// the station file the ledger has no date index, so the side index names the
+// ids of the period and the sums read those rows by id; the date condition
+// stays, so a row changed since it was indexed is judged by the ledger.
+bool addTable(const TableSums& tableSums, const QString& from, const QString& to, const QString& manager,
+    RecordIndex* index, QMap<DayOperator, DeskTotalsRow>& rows)
+{
+    const SqlDialect dialect = SqlDialect::current();
+    QString fen = QStringLiteral("0");
+    if (tableSums.money)
+        fen = tableSums.moneyText ? dialect.moneyFen(QLatin1String(tableSums.money))
+                                  : QLatin1String(tableSums.money);
+    QString statement
+        = QStringLiteral("select substr(date, 1, 10), manager, count(*), sum(%1), count(%1) from %2"
+                         " where date >= :from and date <= :to")
+              .arg(fen, dialect.table(QLatin1String(tableSums.table)));
+    if (!manager.isEmpty())
+        statement += QStringLiteral(" and manager = :manager");
+    const QString groups = QStringLiteral(" group by substr(date, 1, 10), manager");
+
+    const auto run = [&](QSqlQuery& query) {
+        query.bindValue(QStringLiteral(":from"), from);
+        query.bindValue(QStringLiteral(":to"), to);
+        if (!manager.isEmpty())
+            query.bindValue(QStringLiteral(":manager"), manager);
+        if (!query.exec())
+            return false;
+        addGroups(query, tableSums, rows);
+        return true;
+    };
+
+    const QString table = QLatin1String(tableSums.table);
+    IdRuns ids;
+    if (!index || !index->dates(table, from, to, ids)) {
+        QSqlQuery query;
+        query.setForwardOnly(true);
+        query.prepare(statement + groups);
+        return run(query);
+    }
+    QSqlQuery range;
+    range.setForwardOnly(true);
+    range.prepare(statement + QStringLiteral(" and id between :first and :last") + groups);
+    return IdRuns::visit(
+        ids.runs(), kRangeRunLength, kIdsPerStatement,
+        [&](qint64 first, qint64 last) {
+            range.bindValue(QStringLiteral(":first"), first);
+            range.bindValue(QStringLiteral(":last"), last);
+            return run(range);
+        },
+        [&](const QString& list) {
+            QSqlQuery query;
+            query.setForwardOnly(true);
+            query.prepare(statement + QStringLiteral(" and id in (%1)").arg(list) + groups);
+            return run(query);
+        });
 }
 
 } // namespace
@@ -99,8 +137,9 @@ DeskTotals loadDeskTotals(const QDateTime& from, const QDateTime& to, const QStr
     const QString toText = to.toString(kRecordTimeFormat);
     DeskTotals totals;
     QMap<DayOperator, DeskTotalsRow> rows;
+    const std::shared_ptr<RecordIndex> index = RecordIndex::acquire();
     for (const TableSums& tableSums : kTables) {
-        if (!addTable(tableSums, fromText, toText, manager, rows))
+        if (!addTable(tableSums, fromText, toText, manager, index.get(), rows))
             return totals;
     }
     totals.rows = rows.values().toVector();

@@ -161,13 +161,13 @@ bool createTables(QSqlDatabase& index)
         seed.prepare(QStringLiteral("insert or ignore into progress (tbl) values (?)"));
         seed.addBindValue(table);
         ok = ok && seed.exec();
-        if (!RecordIndex::hasText(table))
-            continue;
+        if (RecordIndex::hasText(table))
+            ok = ok
+                && exec(index,
+                    QStringLiteral("create virtual table if not exists %1 using fts5(name, phone, "
+                                   "tokenize='trigram')")
+                        .arg(textTable(table)));
         ok = ok
-            && exec(index,
-                QStringLiteral("create virtual table if not exists %1 using fts5(name, phone, "
-                               "tokenize='trigram')")
-                    .arg(textTable(table)))
             && exec(index,
                 QStringLiteral("create table if not exists %1 (id integer primary key, date text)")
                     .arg(dateTable(table)))
@@ -189,22 +189,25 @@ bool resetTable(QSqlDatabase& index, const QString& table)
     changed.addBindValue(table);
     bool ok = runs.exec() && changed.exec() && setProgress(index, table, "ids", 0, QString())
         && setProgress(index, table, "text", 0, QString());
-    if (RecordIndex::hasText(table)) {
-        ok = ok && exec(index, QStringLiteral("drop table if exists %1").arg(textTable(table)))
-            && exec(index, QStringLiteral("delete from %1").arg(dateTable(table)));
-    }
-    return ok;
+    if (RecordIndex::hasText(table))
+        ok = ok && exec(index, QStringLiteral("drop table if exists %1").arg(textTable(table)));
+    return ok && exec(index, QStringLiteral("delete from %1").arg(dateTable(table)));
 }
 
-bool insertEntry(QSqlQuery& text, QSqlQuery& date, qint64 id, const QVariant& name, const QVariant& phone,
+// A table without text (devch) has no text statement.
+bool insertEntry(QSqlQuery* text, QSqlQuery& date, qint64 id, const QVariant& name, const QVariant& phone,
     const QVariant& day)
 {
-    text.addBindValue(id);
-    text.addBindValue(name);
-    text.addBindValue(phone);
+    if (text) {
+        text->addBindValue(id);
+        text->addBindValue(name);
+        text->addBindValue(phone);
+        if (!text->exec())
+            return false;
+    }
     date.addBindValue(id);
     date.addBindValue(day);
-    return text.exec() && date.exec();
+    return date.exec();
 }
 
 // Reads up to `rows` ledger rows above what the text index holds, in one
@@ -218,13 +221,15 @@ qint64 catchUpText(QSqlDatabase& ledger, QSqlDatabase& index, const QString& tab
     const Progress progress = progressOf(index, table);
     QSqlQuery read(ledger);
     read.setForwardOnly(true);
-    read.prepare(
-        QStringLiteral("select id, name, phone, date from %1 where id > ? order by id limit ?").arg(table));
+    const bool hasText = RecordIndex::hasText(table);
+    read.prepare(QStringLiteral("select id, %1, date from %2 where id > ? order by id limit ?")
+                     .arg(hasText ? QStringLiteral("name, phone") : QStringLiteral("null, null"), table));
     read.addBindValue(progress.textLast);
     read.addBindValue(rows);
     QSqlQuery text(index);
-    text.prepare(
-        QStringLiteral("insert into %1 (rowid, name, phone) values (?, ?, ?)").arg(textTable(table)));
+    if (hasText)
+        text.prepare(
+            QStringLiteral("insert into %1 (rowid, name, phone) values (?, ?, ?)").arg(textTable(table)));
     QSqlQuery date(index);
     date.prepare(QStringLiteral("insert or replace into %1 (id, date) values (?, ?)").arg(dateTable(table)));
     qint64 count = 0;
@@ -232,7 +237,7 @@ qint64 catchUpText(QSqlDatabase& ledger, QSqlDatabase& index, const QString& tab
     bool ok = progress.read && read.exec();
     while (ok && read.next()) {
         last = read.value(0).toLongLong();
-        ok = insertEntry(text, date, last, read.value(1), read.value(2), read.value(3));
+        ok = insertEntry(hasText ? &text : nullptr, date, last, read.value(1), read.value(2), read.value(3));
         ++count;
     }
     read.finish();
@@ -284,8 +289,6 @@ protected:
             QSqlDatabase index = openSqlite(m_indexPath, indexName);
             if (ledger.open() && index.isOpen()) {
                 for (const QString& table : RecordIndex::tables()) {
-                    if (!RecordIndex::hasText(table))
-                        continue;
                     while (!isInterruptionRequested() && catchUpText(ledger, index, table, kChunkRows) > 0) {
                     }
                 }
@@ -509,7 +512,7 @@ bool rewriteEntry(const QSqlDatabase& ledger, QSqlDatabase& index, const QString
         QStringLiteral("insert into %1 (rowid, name, phone) values (?, ?, ?)").arg(textTable(table)));
     QSqlQuery date(index);
     date.prepare(QStringLiteral("insert or replace into %1 (id, date) values (?, ?)").arg(dateTable(table)));
-    return insertEntry(text, date, id, read.value(0), read.value(1), read.value(2));
+    return insertEntry(&text, date, id, read.value(0), read.value(1), read.value(2));
 }
 
 // At opening, when no ledger write is under way: the changed rows' entries
@@ -604,9 +607,7 @@ bool RecordIndex::open()
             || (progress.textLast > 0 && rowCheck(ledger, table, progress.textLast) != progress.textCheck);
         if (replaced && !(resetTable(index, table) && createTables(index)))
             return false;
-        if (!hasText(table))
-            continue;
-        if (!settleChanged(ledger, index, table))
+        if (hasText(table) && !settleChanged(ledger, index, table))
             return false;
         const qint64 unread = ledgerLastId(ledger, table) - (replaced ? 0 : progress.textLast);
         if (unread <= 0)
@@ -730,7 +731,7 @@ bool RecordIndex::dates(const QString& table, const QString& from, const QString
 {
     QSqlDatabase index = QSqlDatabase::database(m_connection, false);
     const Progress progress = progressOf(index, table);
-    if (!hasText(table) || !stillMatches(QSqlDatabase::database(), table, progress))
+    if (!stillMatches(QSqlDatabase::database(), table, progress))
         return false;
     QSqlQuery query(index);
     query.setForwardOnly(true);

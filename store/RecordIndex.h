@@ -56,7 +56,7 @@ public:
     static bool ledgerDates(const QSqlDatabase& db, const QString& table, const QString& from,
         const QString& to, qint64 first, IdRuns& out);
 
-    // The tables the index serves; devch only by its ids.
+    // The tables the index serves; devch by its ids and dates, without text.
     static const QStringList& tables();
     static bool hasText(const QString& table);
 

@@ -1,4 +1,5 @@
 #include "BenchData.h"
+#include "DeskTotals.h"
 #include "GridModel.h"
 #include "MessageBox.h"
 #include "RecordDialog.h"
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -91,6 +93,21 @@ int main(int argc, char** argv)
     const double dateLast = timed([&] { dialog->scrollToRow(dialog->model()->totalRows() - 1); });
     const long after = BenchData::residentKb();
 
+    // The desk's totals of that day over the side index, against the scan of
+    // the four tables' dates that the sums would need without it.
+    const QDateTime dayStart(QDate(2024, 1, 1), QTime(0, 0));
+    const QDateTime dayEnd(QDate(2024, 1, 1), QTime(23, 59, 59));
+    DeskTotals totals;
+    const double totalsTime = timed([&] { totals = loadDeskTotals(dayStart, dayEnd); });
+    const double scanTime = timed([&] {
+        for (const char* table : { "record", "backcard", "user", "devch" }) {
+            QSqlQuery scan(QStringLiteral("select count(*) from %1 where date >= '2024-01-01 00.00.00' and "
+                                          "date <= '2024-01-01 23.59.59'")
+                               .arg(QLatin1String(table)));
+            scan.next();
+        }
+    });
+
     std::printf("rows                          %d x 13 (filled in %.1f s)\n", rows, fill);
     std::printf("side index first build        %.1f s (background), %.0f MB beside a %.0f MB ledger\n", build,
         indexMb, ledgerMb);
@@ -100,6 +117,8 @@ int main(int argc, char** argv)
     std::printf("telephone search              %.1f ms, %lld rows (goal <= 50)\n", phoneSearch, phoneRows);
     std::printf("date search (one day)         %.1f ms, %lld rows (goal <= 50)\n", dateSearch, dateRows);
     std::printf("  then its last row           %.1f ms\n", dateLast);
+    std::printf("desk totals (one day)         %.1f ms, %d recharges (ledger date scan %.1f ms)\n",
+        totalsTime, totals.total().recharges.count, scanTime);
     std::printf("resident memory growth        %.1f MB (goal <= 20)\n", (after - before) / 1024.0);
     delete dialog;
     return phoneRows >= 1 && lastCard == QString::number(3000000000LL + rows - 1) ? 0 : 1;
