@@ -1,6 +1,7 @@
 #include "LedgerLock.h"
 
 #include "ServerConnection.h"
+#include "ServerPipeline.h"
 #include "SqlDialect.h"
 
 #include <QCoreApplication>
@@ -9,11 +10,13 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <utility>
 
 namespace {
 
 int g_lockWaitMs = kDefaultLedgerLockWaitMs;
 LedgerFault g_lastWriteFault = LedgerFault::None;
+bool g_beginDeferred = false;
 
 // The file's SQLite result codes (an extended code carries its primary one in
 // the low byte; CANTOPEN at a write is the journal that cannot be created
@@ -65,22 +68,14 @@ struct PreparedStatements
     QHash<QString, QSqlQuery> queries;
 };
 
-void forgetPrepared();
-
 // Cleared when the application object goes, while the driver that made them
 // is still loaded: a static destroyed later frees them too late.
 PreparedStatements& prepared()
 {
     static PreparedStatements statements;
-    static const bool cleared = (qAddPostRoutine(forgetPrepared), true);
+    static const bool cleared = (qAddPostRoutine(forgetLedgerStatements), true);
     Q_UNUSED(cleared)
     return statements;
-}
-
-void forgetPrepared()
-{
-    prepared().queries.clear();
-    prepared().driver = nullptr;
 }
 
 } // namespace
@@ -106,7 +101,34 @@ QSqlQuery* preparedLedgerStatement(const QString& statement)
 
 void forgetLedgerStatements()
 {
-    forgetPrepared();
+    forgetPipelineStatements();
+    prepared().queries.clear();
+    prepared().driver = nullptr;
+}
+
+void deferLedgerBegin()
+{
+    g_beginDeferred = SqlDialect::current().isServer();
+}
+
+bool ledgerBeginDeferred()
+{
+    return g_beginDeferred;
+}
+
+bool execWithDeferredBegin(const QString& statement, const QSqlQuery& bound)
+{
+    g_beginDeferred = false;
+    // Taken now: a reconnect frees the kept statement that holds them.
+    const QMap<QString, QVariant> values = bound.boundValues();
+    QSqlError error;
+    if (beginWithStatement(statement, values, error))
+        return true;
+    if (connectionLost(error) && reopenServerConnection() && beginWithStatement(statement, values, error))
+        return true;
+    qDebug() << "begin with insert:" << error.text();
+    noteLedgerWriteError(error);
+    return false;
 }
 
 bool ensureLedgerConnection()
@@ -135,6 +157,7 @@ LedgerFault beginLedgerTransaction()
 
 bool commitLedgerTransaction()
 {
+    g_beginDeferred = false;
     QSqlQuery query;
     if (query.exec(QStringLiteral("commit")))
         return true;
@@ -145,6 +168,9 @@ bool commitLedgerTransaction()
 
 void rollbackLedgerTransaction()
 {
+    // A begin still waiting was never sent.
+    if (std::exchange(g_beginDeferred, false))
+        return;
     QSqlQuery query;
     if (!query.exec(QStringLiteral("rollback")))
         qDebug() << "rollback:" << query.lastError().text();

@@ -17,6 +17,15 @@ enum class LedgerFault {
 // made right after it and the commit after the card work do not wait for a
 // lock that another program holds.
 LedgerFault beginLedgerTransaction();
+// On the server the begin may instead wait for the next keyed ledger insert
+// and go with it in one round trip (see ServerPipeline); the insert then
+// reports what the begin would have. No effect on the station file, where
+// the begin takes the write lock and must come first.
+void deferLedgerBegin();
+bool ledgerBeginDeferred();
+// Runs the waiting begin with `statement` and the values bound to `bound`; a
+// dropped connection is opened anew once.
+bool execWithDeferredBegin(const QString& statement, const QSqlQuery& bound);
 // On the server: a round trip on the default connection, which is opened
 // anew when the server dropped it. True on the station file.
 bool ensureLedgerConnection();

@@ -12,10 +12,29 @@ LedgerWrite::~LedgerWrite()
 
 LedgerSecure LedgerWrite::secure(const LedgerEntry& entry)
 {
-    return secure(entry, [&entry] { return writeLedgerEntry(entry); });
+    // On the server, when nothing ran before it, the begin goes with the
+    // entry's keyed insert (not with a holder's save or binding, which are
+    // looked up first).
+    const bool beginWithInsert = !m_delivery && entry.table() != QLatin1String("user");
+    return secure(
+        entry, [&entry] { return writeLedgerEntry(entry); }, beginWithInsert);
+}
+
+LedgerSecure LedgerWrite::secure(const LedgerEntry& entry, const std::function<bool()>& write)
+{
+    return secure(entry, write, false);
 }
 
 void LedgerWrite::deliver()
+{
+    deliverWaiting();
+    // On the station file the write lock is taken by secure(), not held
+    // through the caller's look-ups.
+    if (SqlDialect::current().isServer())
+        begin();
+}
+
+void LedgerWrite::deliverWaiting()
 {
     cancel();
     // A server that cannot be reached is tried once per operation: each try
@@ -28,10 +47,6 @@ void LedgerWrite::deliver()
         return;
     }
     m_delivery = waiting > 0 ? m_outbox.deliver() : Outbox::Delivery {};
-    // On the station file the write lock is taken by secure(), not held
-    // through the caller's look-ups.
-    if (SqlDialect::current().isServer())
-        begin();
 }
 
 bool LedgerWrite::begin()
@@ -44,11 +59,16 @@ bool LedgerWrite::begin()
     return m_begun;
 }
 
-LedgerSecure LedgerWrite::secure(const LedgerEntry& entry, const std::function<bool()>& write)
+LedgerSecure LedgerWrite::secure(
+    const LedgerEntry& entry, const std::function<bool()>& write, bool beginWithInsert)
 {
     // Rows that waited go first: the ledger is asked in order.
-    if (!m_delivery)
-        deliver();
+    if (!m_delivery) {
+        if (beginWithInsert && SqlDialect::current().isServer())
+            deliverWaiting();
+        else
+            deliver();
+    }
     if (m_open)
         cancel();
     if (!m_begun && (m_refused || m_delivery->fault == LedgerFault::Busy))
@@ -57,8 +77,12 @@ LedgerSecure LedgerWrite::secure(const LedgerEntry& entry, const std::function<b
         cancel();
         return LedgerSecure::OutboxUnavailable;
     }
-    if (!begin())
+    if (!m_begun && beginWithInsert && SqlDialect::current().isServer()) {
+        deferLedgerBegin();
+        m_begun = true;
+    } else if (!begin()) {
         return LedgerSecure::DatabaseUnavailable;
+    }
     if (!write()) {
         cancel();
         return LedgerSecure::DatabaseUnavailable;

@@ -46,7 +46,8 @@ public:
     void deliver();
     // Delivers first (unless deliver() was called), checks that the outbox
     // can take one more line, begins the write transaction and writes the
-    // entry in it.
+    // entry in it. Without deliver() before, the server gets the begin of a
+    // recharge, refund or top-up row with its insert, in one round trip.
     LedgerSecure secure(const LedgerEntry& entry);
     // The same with a write of the caller's own that stores the entry's row
     // (false: refused).
@@ -61,7 +62,9 @@ public:
     static LedgerKept record(const LedgerEntry& entry);
 
 private:
+    void deliverWaiting();
     bool begin();
+    LedgerSecure secure(const LedgerEntry& entry, const std::function<bool()>& write, bool beginWithInsert);
 
     Outbox m_outbox;
     std::optional<Outbox::Delivery> m_delivery;

@@ -31,6 +31,8 @@ bool insertKeyed(const QString& table, const QString& columns, const QString& va
     bind(*query);
     if (dialect.keysRows())
         query->bindValue(QStringLiteral(":entry_key"), key.isEmpty() ? QVariant(QVariant::String) : key);
+    if (ledgerBeginDeferred())
+        return execWithDeferredBegin(statement, *query);
     return execLogged(*query);
 }
 

@@ -169,6 +169,46 @@ private slots:
         Outbox::setStationPath(Outbox::kFileName);
     }
 
+    // A row's begin and insert go in one pipeline: its texts arrive as they
+    // were bound, a cancel leaves nothing, and a refused insert leaves the
+    // connection usable for the next operation.
+    void begin_and_insert_in_one_round_trip()
+    {
+        QTemporaryDir dir;
+        Outbox::setStationPath(dir.filePath(Outbox::kFileName));
+        const QString database = m_server.freshLedger();
+        QVERIFY(prepareServerDatabase(m_server.stationSettings(database)).opened);
+        RechargeRow row;
+        row.cardnum = 4294967295u;
+        row.name = QStringLiteral("O'Neil \\ :name ::text 张三");
+        row.pay = QStringLiteral("5.00");
+        {
+            LedgerWrite cancelled;
+            QCOMPARE(cancelled.secure(LedgerEntry::make(row)), LedgerSecure::Secured);
+        }
+        QCOMPARE(rowCount(QStringLiteral("record")), 0);
+        LedgerWrite kept;
+        QCOMPARE(kept.secure(LedgerEntry::make(row)), LedgerSecure::Secured);
+        QCOMPARE(kept.keep(), LedgerKept::Stored);
+        QSqlQuery stored(QStringLiteral("select cardnum, name, pay, note from record"));
+        QVERIFY(stored.next());
+        QCOMPARE(stored.value(0).toLongLong(), 4294967295ll);
+        QCOMPARE(stored.value(1).toString(), row.name);
+        QCOMPARE(stored.value(2).toString(), row.pay);
+        QVERIFY(!stored.next());
+
+        QVERIFY(m_server.runAdmin(
+            database, QStringLiteral("revoke insert on record from %1").arg(PgTestServer::stationRole())));
+        LedgerWrite refused;
+        QCOMPARE(refused.secure(LedgerEntry::make(row)), LedgerSecure::DatabaseUnavailable);
+        LedgerWrite next;
+        QCOMPARE(next.secure(LedgerEntry::make(DevChRow { 100, 1, 1, QStringLiteral("ann"), QString() })),
+            LedgerSecure::Secured);
+        QCOMPARE(next.keep(), LedgerKept::Stored);
+        QCOMPARE(rowCount(QStringLiteral("devch")), 1);
+        Outbox::setStationPath(Outbox::kFileName);
+    }
+
     // Station processes recharging against one server at once, the second run
     // across a crash of the server: every recharge that reached its card is
     // stored exactly once, under an id and key of its own, with its station's

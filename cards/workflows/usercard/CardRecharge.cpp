@@ -95,7 +95,6 @@ RechargeResult CardRecharge::rechargeCard(quint32 expectedId, quint32 yuan)
     // the commit follows the write, so the card never holds money the
     // ledger does not know of.
     LedgerWrite ledger;
-    ledger.deliver();
     result.entry = LedgerEntry::make(recordRow(result));
     result.ledger = ledger.secure(result.entry);
     if (result.ledger != LedgerSecure::Secured) {
