@@ -84,16 +84,20 @@ create index if not exists devch_date on devch (date);
 
 -- What the browsers search by: name and telephone as a substring, case
 -- ignored (ilike, served by trigram indexes), and the date as a text range;
--- the card number is served by the indexes above. pg_trgm is a trusted
--- extension: the database owner may create it.
+-- the card number is served by the indexes above. The date indexes carry
+-- the id, so a date search reads its ids from the index alone. pg_trgm is
+-- a trusted extension: the database owner may create it.
 create extension if not exists pg_trgm;
 
 create index if not exists user_name_trgm on "user" using gin (name gin_trgm_ops);
 create index if not exists user_phone_trgm on "user" using gin (phone gin_trgm_ops);
-create index if not exists user_date on "user" (date);
+drop index if exists user_date;
+create index if not exists user_date_id on "user" (date, id);
 create index if not exists record_name_trgm on record using gin (name gin_trgm_ops);
 create index if not exists record_phone_trgm on record using gin (phone gin_trgm_ops);
-create index if not exists record_date on record (date);
+drop index if exists record_date;
+create index if not exists record_date_id on record (date, id);
 create index if not exists backcard_name_trgm on backcard using gin (name gin_trgm_ops);
 create index if not exists backcard_phone_trgm on backcard using gin (phone gin_trgm_ops);
-create index if not exists backcard_date on backcard (date);
+drop index if exists backcard_date;
+create index if not exists backcard_date_id on backcard (date, id);
