@@ -14,6 +14,7 @@
 #include <QUrl>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <limits>
 
 // The merge runs in SQL on the station's own connection: the source file is
@@ -640,7 +641,8 @@ bool DatabaseImport::open(const QString& fileName)
 {
     const bool opened = openSource(fileName);
     if (!opened)
-        AuditTrail::record(AuditAction::Import, fileName, AuditTrail::outcome(false, int(Outcome::OpenFailed)));
+        AuditTrail::record(
+            AuditAction::Import, fileName, AuditTrail::outcome(false, int(Outcome::OpenFailed)));
     return opened;
 }
 
@@ -703,15 +705,21 @@ DatabaseImport::Result DatabaseImport::mergeSource(Progress* progress)
     const QSqlDatabase source = QSqlDatabase::database(kConnectionName, false);
     if (!source.isOpen())
         return result;
-    if (SqlDialect::current().isServer()) {
+    // Table by table in the merge order, until one does not merge.
+    const auto eachTable = [&](const std::function<Outcome(const MergePlan&)>& mergeOne) {
         for (const MergePlan& plan : mergePlans()) {
             result.table = plan.table;
             if (progress)
                 progress->tableStarted(plan.table, sourceMaximum(source, plan.name));
-            result.outcome = mergeTableIntoServer(plan, source, m_batchSize, progress, result);
+            result.outcome = mergeOne(plan);
             if (result.outcome != Outcome::Merged)
                 break;
         }
+    };
+    if (SqlDialect::current().isServer()) {
+        eachTable([&](const MergePlan& plan) {
+            return mergeTableIntoServer(plan, source, m_batchSize, progress, result);
+        });
         return result;
     }
     createLookupIndexes();
@@ -726,14 +734,8 @@ DatabaseImport::Result DatabaseImport::mergeSource(Progress* progress)
     if (!attachment.attached())
         return result;
     Transaction transaction(station);
-    for (const MergePlan& plan : mergePlans()) {
-        result.table = plan.table;
-        if (progress)
-            progress->tableStarted(plan.table, sourceMaximum(source, plan.name));
-        result.outcome = mergeTable(plan, m_batchSize, transaction, progress, result);
-        if (result.outcome != Outcome::Merged)
-            break;
-    }
+    eachTable(
+        [&](const MergePlan& plan) { return mergeTable(plan, m_batchSize, transaction, progress, result); });
     if (!transaction.commit()) {
         result.merged -= transaction.lost();
         result.outcome = Outcome::InsertFailed;
