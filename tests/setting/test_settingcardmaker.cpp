@@ -1,4 +1,6 @@
+#include "AuditTrail.h"
 #include "CardReader.h"
+#include "Database.h"
 #include "KeySequence.h"
 #include "PresetFile.h"
 #include "SettingCardMaker.h"
@@ -7,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -97,6 +100,7 @@ private slots:
     void tariff_card_checks_key_then_table();
     void tariff_and_car_parameter_cards_are_written();
     void retry_after_partial_write_starts_again_at_block_4();
+    void card_kinds_leave_one_audit_row_each();
 
 private:
     QTemporaryDir m_dir;
@@ -419,6 +423,31 @@ void TestSettingCardMaker::retry_after_partial_write_starts_again_at_block_4()
     QCOMPARE(blocks(m_card, 8, 2), BikeSettingImage::buildB(v));
     QCOMPARE(VirtualReader::block(m_card, 10), QByteArray(16, '\0'));
     QCOMPARE(VirtualReader::block(m_card, 11).left(6), keyBytes(BuiltinKeys::SettingCard));
+}
+
+void TestSettingCardMaker::card_kinds_leave_one_audit_row_each()
+{
+    QVERIFY(prepareDatabase(m_dir.filePath(kDatabaseFileName)).opened);
+    SettingCardMaker maker(m_reader);
+    CarTariffInput tariff = tariffInput({ { "0", "24", "100" } });
+    tariff.rangeCount = 1;
+    QCOMPARE(maker.makeCarTariff(tariff).code, Outcome::Made);
+    QCOMPARE(maker.makeCarParam(CarParamValues()).code, Outcome::Made);
+    QVERIFY(VirtualReader::placeCard(VirtualReader::addBlankCard()));
+    QCOMPARE(maker.makeBikeParam(BikeParamValues()).code, Outcome::WriteFailed);
+    QVERIFY(VirtualReader::placeCard(VirtualReader::addBlankCard()));
+    StationConfig config;
+    QCOMPARE(maker.makeBikeSetting(bikeSetting(), config).code, Outcome::Made);
+
+    QStringList trail;
+    for (const AuditRow& row : AuditTrail::page(AuditFilter(), 0, 10))
+        trail.prepend(
+            row.action + QLatin1Char(':') + row.subject + QLatin1Char(':') + row.outcome.section(' ', 0, 0));
+    QCOMPARE(trail,
+        QStringList({ "tariff card::ok", "parameter card::ok", "parameter card::failed",
+            "config change:config.ini:ok", "setting card::ok" }));
+    QSqlDatabase::database().close();
+    QSqlDatabase::removeDatabase(QLatin1String(QSqlDatabase::defaultConnection));
 }
 
 QTEST_GUILESS_MAIN(TestSettingCardMaker)

@@ -1,3 +1,4 @@
+#include "AuditTrail.h"
 #include "DownLoadManager.h"
 #include "LoginWin.h"
 #include "MainDialog.h"
@@ -107,6 +108,13 @@ void TestStationStart::accepted_login_runs_menu_until_it_closes()
     QCOMPARE(seen.devType, 1);
     QCOMPARE(seen.readerSerial, QStringLiteral("00042"));
     QVERIFY(MessageBox::shown().isEmpty());
+    // The session is on the trail from its login to its logout.
+    QStringList trail;
+    for (const AuditRow& row : AuditTrail::page(AuditFilter(), 0, 10))
+        trail.prepend(row.action + ':' + row.subject);
+    QVERIFY2(trail.size() >= 2 && trail.first() == QStringLiteral("login:admin")
+            && trail.last() == QStringLiteral("logout:admin"),
+        qPrintable(trail.join(" | ")));
     // Both windows are gone once the run returns; the choice is on disk.
     QTRY_VERIFY(liveWindows<MainDialog>().isEmpty());
     QVERIFY(liveWindows<LoginWin>().isEmpty());

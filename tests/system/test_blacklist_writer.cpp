@@ -1,8 +1,12 @@
+#include "AuditTrail.h"
 #include "BlacklistWriter.h"
 #include "BuiltinKeys.h"
 #include "CardReader.h"
+#include "Database.h"
 #include "VirtualReader.h"
 
+#include <QSqlDatabase>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace BlacklistCard;
@@ -157,11 +161,21 @@ void TestBlacklistWriter::thirteenth_number_is_followed_by_44_zero_bytes()
     QStringList rows = numberRows(12);
     rows.append("258");
     SwapPrompt prompt;
+    // The write leaves its row in the audit trail.
+    QTemporaryDir dir;
+    QVERIFY(prepareDatabase(dir.filePath(kDatabaseFileName)).opened);
     QCOMPARE(
         int(BlacklistWriter(&m_reader, &prompt).write(rows).outcome), int(BlacklistWriter::Outcome::Done));
     const QByteArray sector3 = numberArea(m_first, 3);
     QCOMPARE(sector3.left(4).toHex(' '), QByteArray("00 00 01 02"));
     QCOMPARE(sector3.mid(4), QByteArray(44, '\0'));
+    const QVector<AuditRow> trail = AuditTrail::page(AuditFilter(), 0, 10);
+    QCOMPARE(trail.size(), 1);
+    QCOMPARE(
+        trail.first().action + ':' + trail.first().subject + ':' + trail.first().outcome.section(' ', 0, 0),
+        QStringLiteral("blacklist card:13 numbers:ok"));
+    QSqlDatabase::database().close();
+    QSqlDatabase::removeDatabase(QLatin1String(QSqlDatabase::defaultConnection));
 }
 
 void TestBlacklistWriter::every_card_is_prepared_whatever_key_it_came_with()
