@@ -2776,6 +2776,10 @@ statement</translation>
         <source>操作员</source>
         <translation>Operator</translation>
     </message>
+    <message>
+        <source>打印失败，无法写入打印机</source>
+        <translation>Printing failed: the printer could not be written</translation>
+    </message>
 </context>
 <context>
     <name>StationCommand</name>

@@ -33,7 +33,9 @@ void DeskOutput::savePdf(QWidget* parent, const DeskDocument& document, const QS
 
 void DeskOutput::print(QWidget* parent, const DeskDocument& document)
 {
-    DeskPdf::print(parent, document);
+    // A cancel is the operator's own choice and needs no answer.
+    if (DeskPdf::print(parent, document) == DeskPdf::PrintOutcome::Failed)
+        showMessage(parent, tr("错误提示"), tr("打印失败，无法写入打印机"));
 }
 
 DeskDocument DeskOutput::receipt(const Receipt& receipt)

@@ -1,11 +1,12 @@
 #include "DeskPdf.h"
 
+#include "PrintDialog.h"
+
 #include <QAbstractItemModel>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
 #include <algorithm>
@@ -196,12 +197,16 @@ bool DeskPdf::write(const DeskDocument& document, const QString& path)
     return file.commit();
 }
 
-bool DeskPdf::print(QWidget* parent, const DeskDocument& document)
+DeskPdf::PrintOutcome DeskPdf::print(QWidget* parent, const DeskDocument& document, QPrinter& printer)
+{
+    printer.setDocName(document.title);
+    if (!PrintDialog::exec(parent, printer))
+        return PrintOutcome::Cancelled;
+    return paint(document, printer) > 0 ? PrintOutcome::Printed : PrintOutcome::Failed;
+}
+
+DeskPdf::PrintOutcome DeskPdf::print(QWidget* parent, const DeskDocument& document)
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(document.title);
-    QPrintDialog dialog(&printer, parent);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    return paint(document, printer) > 0;
+    return print(parent, document, printer);
 }

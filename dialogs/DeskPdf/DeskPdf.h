@@ -8,6 +8,7 @@
 
 class QAbstractItemModel;
 class QPagedPaintDevice;
+class QPrinter;
 class QWidget;
 
 // What a desk document shows: a title, label/value lines, an optional table
@@ -36,7 +37,10 @@ public:
     static bool write(const DeskDocument& document, const QString& path);
     // Paints on any paged device (a PDF writer or a printer); the page count.
     static int paint(const DeskDocument& document, QPagedPaintDevice& device);
-    // The system print dialog, then the document on the chosen printer;
-    // false when cancelled or nothing could be printed.
-    static bool print(QWidget* parent, const DeskDocument& document);
+    enum class PrintOutcome { Printed, Cancelled, Failed };
+    // The print dialog (PrintDialog) over parent, offering the printer's
+    // settings, then the document on the printer chosen.
+    static PrintOutcome print(QWidget* parent, const DeskDocument& document, QPrinter& printer);
+    // The same on a high-resolution printer with the system's defaults.
+    static PrintOutcome print(QWidget* parent, const DeskDocument& document);
 };

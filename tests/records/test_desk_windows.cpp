@@ -1,6 +1,7 @@
 #include "CardStatementDialog.h"
 #include "DeskPdf.h"
 #include "PdfText.h"
+#include "PrintDialog.h"
 #include "RecordsFixture.h"
 #include "TotalsDialog.h"
 
@@ -11,6 +12,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -34,6 +37,27 @@ RechargeRow recharge(quint32 card, const QString& date, const QString& manager, 
     return row;
 }
 
+// Runs answer on the modal window once one is up; gives up after five seconds
+// (answer gets null), so that a dialog that never came cannot hang the test.
+void whenModal(const std::function<void(QWidget*)>& answer, int triesLeft = 500)
+{
+    QTimer::singleShot(10, [answer, triesLeft] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal || triesLeft == 0)
+            answer(modal);
+        else
+            whenModal(answer, triesLeft - 1);
+    });
+}
+
+DeskDocument shortDocument()
+{
+    DeskDocument document;
+    document.title = QStringLiteral("打印测试");
+    document.fields = { { QStringLiteral("公司"), QStringLiteral("Veloka Test") } };
+    return document;
+}
+
 } // namespace
 
 class TestDeskWindows : public QObject
@@ -41,7 +65,12 @@ class TestDeskWindows : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { m_fixture.open(); }
+    void init()
+    {
+        m_fixture.open();
+        PrintDialog::setTestMode(true);
+        PrintDialog::clear();
+    }
     void cleanup() { m_fixture.close(); }
 
     void pdf_breaks_a_long_table_across_pages_with_its_text()
@@ -66,6 +95,54 @@ private slots:
         QVERIFY(text.count(QStringLiteral("日期")) >= 2);
 
         QVERIFY(!DeskPdf::write(document, m_fixture.path(QStringLiteral("missing/dir/report.pdf"))));
+    }
+
+    void real_print_dialog_is_modal_and_prints_to_the_file_it_offers()
+    {
+        if (!PdfText::available())
+            QSKIP("needs pdftotext and pdfinfo (poppler-utils)");
+        PrintDialog::setTestMode(false);
+        QWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QString path = m_fixture.path(QStringLiteral("printed.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        bool modalOverWindow = false;
+        int printerChoice = -1;
+        int lastChoice = -2;
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QPrintDialog*>(modal);
+            modalOverWindow = dialog && dialog->parentWidget() == &window;
+            // The printer's file output preselects the last choice, print to file.
+            if (auto* printers = modal ? modal->findChild<QComboBox*>(QStringLiteral("printers")) : nullptr) {
+                printerChoice = printers->currentIndex();
+                lastChoice = printers->count() - 1;
+            }
+            if (dialog)
+                dialog->accept();
+        });
+        const DeskPdf::PrintOutcome outcome = DeskPdf::print(&window, shortDocument(), printer);
+        PrintDialog::setTestMode(true);
+        QVERIFY(modalOverWindow);
+        QCOMPARE(printerChoice, lastChoice);
+        QCOMPARE(outcome, DeskPdf::PrintOutcome::Printed);
+        QCOMPARE(PdfText::pages(path), 1);
+        QVERIFY(PdfText::text(path).contains(QStringLiteral("打印测试")));
+
+        // Cancelled: nothing is written, and the caller is told.
+        const QString cancelled = m_fixture.path(QStringLiteral("cancelled.pdf"));
+        printer.setOutputFileName(cancelled);
+        PrintDialog::setTestMode(false);
+        whenModal([](QWidget* modal) {
+            if (auto* dialog = qobject_cast<QPrintDialog*>(modal))
+                dialog->reject();
+        });
+        const DeskPdf::PrintOutcome cancelOutcome = DeskPdf::print(&window, shortDocument(), printer);
+        PrintDialog::setTestMode(true);
+        QCOMPARE(cancelOutcome, DeskPdf::PrintOutcome::Cancelled);
+        QVERIFY(!QFile::exists(cancelled));
     }
 
     void totals_window_sums_shift_and_today_and_writes_its_outputs()
@@ -152,6 +229,20 @@ private slots:
                     ->text()
                     .contains(QStringLiteral("余额断档 1 处")));
         QCOMPARE(dialog.report().flaggedRows, QVector<int>({ 2 }));
+
+        const QString printed = m_fixture.path(QStringLiteral("statement.pdf"));
+        PrintDialog::setNextFileName(printed);
+        click(&dialog, "btn_print");
+        QCOMPARE(PrintDialog::requests().last(), QStringLiteral("卡片流水"));
+        if (PdfText::available())
+            QVERIFY(PdfText::text(printed).contains(QStringLiteral("李四")));
+        const int messages = RecordsFixture::messageTexts().size();
+        PrintDialog::setNextFileName(QString());
+        click(&dialog, "btn_print");
+        QCOMPARE(RecordsFixture::messageTexts().size(), messages);
+        PrintDialog::setNextFileName(m_fixture.path(QStringLiteral("missing/dir/statement.pdf")));
+        click(&dialog, "btn_print");
+        QCOMPARE(RecordsFixture::messageTexts().last(), QStringLiteral("打印失败，无法写入打印机"));
 
         edit->setText(QStringLiteral("4294967296"));
         click(&dialog, "btn_query");

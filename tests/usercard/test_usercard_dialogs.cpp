@@ -4,6 +4,7 @@
 #include "MessageBox.h"
 #include "NewCardDialog.h"
 #include "PdfText.h"
+#include "PrintDialog.h"
 #include "UserCardFixture.h"
 
 #include <QAbstractButton>
@@ -415,6 +416,14 @@ void TestUserCardDialogs::receipt_is_offered_after_a_recharge_or_return_only()
              QStringLiteral("00007"), QStringLiteral("admin") })
         QVERIFY2(text.contains(expected), qPrintable(expected));
     FileDialog::setTestMode(false);
+
+    PrintDialog::setTestMode(true);
+    const QString printed = m_dir.filePath(QStringLiteral("printed.pdf"));
+    PrintDialog::setNextFileName(printed);
+    click(ch.data(), "btn_receipt_print");
+    PrintDialog::setTestMode(false);
+    QCOMPARE(PdfText::pages(printed), 1);
+    QVERIFY(PdfText::text(printed).contains(QString::number(cardNumber(id))));
 }
 
 void TestUserCardDialogs::close_button_emits_w_close_and_deletes_the_window()
