@@ -166,6 +166,24 @@ QStringList AuditTrail::managers()
     return names;
 }
 
+bool AuditTrail::cardBinds(quint32 cardnum, QVector<AuditRow>& rows)
+{
+    QSqlQuery query;
+    query.setForwardOnly(true);
+    // Over the (subject, action) index: the card's own rows only.
+    query.prepare(QStringLiteral("select %1 from audit where subject = :subject and action = :bind "
+                                 "and outcome like :ok order by id")
+                      .arg(QLatin1String(kColumns)));
+    query.bindValue(QStringLiteral(":subject"), cardSubject(cardnum));
+    query.bindValue(QStringLiteral(":bind"), AuditAction::CardBind);
+    query.bindValue(QStringLiteral(":ok"), AuditOutcome::Ok + QStringLiteral(" %"));
+    if (!query.exec())
+        return false;
+    while (query.next())
+        rows.append(auditFromQuery(query));
+    return true;
+}
+
 AuditRow AuditTrail::lastLoginReset(const QString& name)
 {
     QSqlQuery query;

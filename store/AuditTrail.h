@@ -86,6 +86,10 @@ public:
     static int count(const AuditFilter& filter);
     static QStringList managers();
 
+    // The successful bind rows of the card, oldest first; false when the
+    // table could not be read.
+    static bool cardBinds(quint32 cardnum, QVector<AuditRow>& rows);
+
     // The newest successful login or lock-out of the name: id 0 when none.
     static AuditRow lastLoginReset(const QString& name);
     // Failed logins of the name in rows after afterId at or after the time.

@@ -1,5 +1,6 @@
 #include "CardStatement.h"
 
+#include "AuditTrail.h"
 #include "SqlDialect.h"
 #include "StoreDetail.h"
 
@@ -39,6 +40,31 @@ bool loadRows(const QString& table, const QString& columns, quint32 cardnum,
     return true;
 }
 
+// A bind's outcome is "ok POST/PORT"; the rows of the card in the statement.
+bool loadBindings(quint32 cardnum, QVector<StatementEntry>& entries)
+{
+    static const QRegularExpression kBound(QStringLiteral("^ok ([0-9]{1,10})/([0-9]{1,3})$"));
+    QVector<AuditRow> rows;
+    if (!AuditTrail::cardBinds(cardnum, rows))
+        return false;
+    for (const AuditRow& row : rows) {
+        const QRegularExpressionMatch match = kBound.match(row.outcome);
+        if (!match.hasMatch())
+            continue;
+        StatementEntry entry;
+        entry.kind = StatementEntry::Binding;
+        entry.id = row.id;
+        // Ledger rows carry local time in the same text.
+        entry.date = QDateTime::fromSecsSinceEpoch(row.time).toString(kRecordTimeFormat);
+        entry.manager = row.manager;
+        entry.sn = row.sn;
+        entry.post = match.captured(1).toUInt();
+        entry.port = match.captured(2).toUInt();
+        entries.append(entry);
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<qint64> fenFromMoneyText(const QString& text)
@@ -62,6 +88,8 @@ CardStatement CardStatement::build(QVector<StatementEntry> entries)
     CardStatement statement;
     std::optional<qint64> previous;
     for (StatementEntry& entry : entries) {
+        if (entry.kind == StatementEntry::Binding)
+            continue;
         entry.gap = previous && entry.oldBalance && *entry.oldBalance != *previous;
         if (entry.gap)
             ++statement.m_gaps;
@@ -113,7 +141,8 @@ CardHistory loadCardHistory(quint32 cardnum)
                 entry.newBalance = 0;
                 return entry;
             },
-            entries);
+            entries)
+        && loadBindings(cardnum, entries);
     if (!loaded)
         return history;
     history.statement = CardStatement::build(entries);

@@ -11,7 +11,9 @@
 
 struct StatementEntry
 {
-    enum Kind { Issue, Recharge, Refund };
+    // A binding moves no money: it has no amount or balances and is not part
+    // of the balance chain.
+    enum Kind { Issue, Recharge, Refund, Binding };
 
     Kind kind = Recharge;
     qint64 id = 0; // row id in its table
@@ -21,6 +23,8 @@ struct StatementEntry
     std::optional<qint64> amount; // fen; none for an issue or an unreadable money text
     std::optional<qint64> oldBalance; // none: not recorded (issue) or unreadable
     std::optional<qint64> newBalance;
+    quint32 post = 0; // Binding: the post bound to, 0 when unbound
+    quint32 port = 0;
     // The old balance differs from the previous row's new balance: money moved
     // outside this ledger, or a row is missing.
     bool gap = false;
@@ -48,8 +52,9 @@ struct CardHistory
     CardStatement statement;
 };
 
-// The issue (user row), recharges (record) and refunds (backcard) of a card.
-// The user table keeps only the latest issue and the current binding.
+// The issue (user row), recharges (record), refunds (backcard) and bindings
+// (the audit trail's successful binds) of a card. The user table keeps only
+// the latest issue and the current binding.
 CardHistory loadCardHistory(quint32 cardnum);
 
 // "12.34" to 1234; none unless digits, a point and two digits.

@@ -2685,6 +2685,10 @@ statement</translation>
         <source>卡片流水_%1.pdf</source>
         <translation>card-statement_%1.pdf</translation>
     </message>
+    <message>
+        <source>解除绑定</source>
+        <translation>Unbound</translation>
+    </message>
 </context>
 <context>
     <name>DeskOutput</name>

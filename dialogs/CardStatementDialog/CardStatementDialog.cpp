@@ -8,6 +8,7 @@
 #include "ui_CardStatementDialog.h"
 
 #include <QRegularExpressionValidator>
+#include <algorithm>
 
 namespace {
 
@@ -17,6 +18,21 @@ QString balanceText(const std::optional<qint64>& fen)
 }
 
 } // namespace
+
+QString CardStatementDialog::entryKindText(const StatementEntry& entry)
+{
+    switch (entry.kind) {
+    case StatementEntry::Issue:
+        return tr("开卡");
+    case StatementEntry::Recharge:
+        return tr("充值");
+    case StatementEntry::Refund:
+        return tr("退卡");
+    case StatementEntry::Binding:
+        break;
+    }
+    return entry.post != 0 ? tr("绑定：充电座%1 端口%2").arg(entry.post).arg(entry.port) : tr("解除绑定");
+}
 
 CardStatementDialog::CardStatementDialog(QWidget* parent)
     : QDialog(parent)
@@ -119,9 +135,7 @@ void CardStatementDialog::showStatement(quint32 cardnum, std::optional<quint32> 
 
     const QVector<StatementEntry>& entries = history.statement.entries();
     for (const StatementEntry& entry : entries) {
-        const QString kind = entry.kind == StatementEntry::Issue ? tr("开卡")
-            : entry.kind == StatementEntry::Recharge             ? tr("充值")
-                                                                 : tr("退卡");
+        const QString kind = entryKindText(entry);
         QList<QStandardItem*> items;
         for (const QString& cell :
             { entry.date, kind, balanceText(entry.amount), balanceText(entry.oldBalance),
@@ -141,7 +155,11 @@ void CardStatementDialog::showStatement(quint32 cardnum, std::optional<quint32> 
     QStringList summary;
     summary << tr("共 %1 条记录，余额断档 %2 处").arg(entries.size()).arg(history.statement.gapCount());
     // The card itself is the last link of the chain.
-    const std::optional<qint64> lastBalance = entries.isEmpty() ? std::nullopt : entries.last().newBalance;
+    std::optional<qint64> lastBalance;
+    const auto lastMoney = std::find_if(entries.rbegin(), entries.rend(),
+        [](const StatementEntry& entry) { return entry.kind != StatementEntry::Binding; });
+    if (lastMoney != entries.rend())
+        lastBalance = lastMoney->newBalance;
     const bool mismatch = cardBalance && lastBalance && *lastBalance != qint64(*cardBalance);
     if (mismatch)
         summary << tr("卡内余额 %1 元，与最后一条记录的 %2 元不符")

@@ -13,8 +13,8 @@ namespace Ui {
 class CardStatementDialog;
 }
 
-// One card's history: holder, binding, and every issue, recharge and refund
-// in time order with the balance before and after; rows where the balance
+// One card's history: holder, binding, and every issue, recharge, refund and
+// binding in time order with the balance before and after; rows where the balance
 // does not carry over are marked. Export and PDF as the totals window.
 class CardStatementDialog : public QDialog
 {
@@ -49,6 +49,7 @@ private:
     // cardBalance: what the card on the reader holds, when it was read.
     void showStatement(quint32 cardnum, std::optional<quint32> cardBalance = std::nullopt);
     void clearStatement();
+    static QString entryKindText(const StatementEntry& entry);
 
     const QScopedPointer<Ui::CardStatementDialog> m_ui;
     UserCardStation m_station;

@@ -1,3 +1,4 @@
+#include "AuditTrail.h"
 #include "CardStatementDialog.h"
 #include "DeskPdf.h"
 #include "PdfText.h"
@@ -243,6 +244,13 @@ private slots:
         PrintDialog::setNextFileName(m_fixture.path(QStringLiteral("missing/dir/statement.pdf")));
         click(&dialog, "btn_print");
         QCOMPARE(RecordsFixture::messageTexts().last(), QStringLiteral("打印失败，无法写入打印机"));
+
+        AuditTrail::record(AuditAction::CardBind, AuditTrail::cardSubject(77), QStringLiteral("ok 12/3"));
+        click(&dialog, "btn_query");
+        QCOMPARE(model.rowCount(), 4);
+        QCOMPARE(model.index(3, CardStatementDialog::Kind).data().toString(),
+            QStringLiteral("绑定：充电座12 端口3"));
+        QCOMPARE(dialog.report().flaggedRows, QVector<int>({ 2 }));
 
         edit->setText(QStringLiteral("4294967296"));
         click(&dialog, "btn_query");

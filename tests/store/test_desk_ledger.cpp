@@ -1,7 +1,9 @@
+#include "AuditTrail.h"
 #include "CardStatement.h"
 #include "DeskTotals.h"
 #include "RecordIndex.h"
 #include "RecordStore.h"
+#include "StationClock.h"
 #include "StoreFixture.h"
 #include "UserStore.h"
 
@@ -148,6 +150,37 @@ private slots:
         QCOMPARE(history.statement.gapCount(), 0);
 
         QCOMPARE(loadCardHistory(123).status, LookupStatus::NotFound);
+    }
+
+    void statement_lists_each_bind_in_time_order_outside_the_balance_chain()
+    {
+        const quint32 card = 2000000001u;
+        QVERIFY(insertRechargeRow(recharge(card, "2026-03-01 08.00.00", "ann", "10.00", "0.00", "10.00")));
+        // After the first binding the balance does not carry over, after the second it does.
+        QVERIFY(insertRechargeRow(recharge(card, "2026-03-01 09.00.00", "ann", "2.00", "12.00", "14.00")));
+        QVERIFY(insertRechargeRow(recharge(card, "2026-03-01 10.00.00", "ann", "1.00", "14.00", "15.00")));
+        StationClock::setTestTime(at("2026-03-01 08.30.00"));
+        AuditTrail::record(AuditAction::CardBind, AuditTrail::cardSubject(card), "ok 12/3");
+        AuditTrail::record(AuditAction::CardBind, AuditTrail::cardSubject(card), "failed 5 13/2");
+        AuditTrail::record(AuditAction::CardBind, AuditTrail::cardSubject(7), "ok 14/1");
+        StationClock::advance(3600);
+        AuditTrail::record(AuditAction::CardBind, AuditTrail::cardSubject(card), "ok 0/0");
+        StationClock::useSystemTime();
+
+        const CardHistory history = loadCardHistory(card);
+        QCOMPARE(history.status, LookupStatus::Found);
+        QStringList rows;
+        for (const StatementEntry& e : history.statement.entries())
+            rows << QStringLiteral("%1 %2 %3/%4 %5")
+                        .arg(e.date.right(8))
+                        .arg(e.kind)
+                        .arg(e.post)
+                        .arg(e.port)
+                        .arg(e.gap);
+        QCOMPARE(rows,
+            QStringList({ "08.00.00 1 0/0 0", "08.30.00 3 12/3 0", "09.00.00 1 0/0 1", "09.30.00 3 0/0 0",
+                "10.00.00 1 0/0 0" }));
+        QCOMPARE(history.statement.gapCount(), 1);
     }
 
     void gap_is_flagged_where_a_balance_does_not_carry_over()

@@ -462,7 +462,7 @@ void TestIssueReturnBind::card_writes_leave_one_audit_row_each()
     QStringList trail;
     for (const AuditRow& row : AuditTrail::page(AuditFilter(), 0, 10))
         trail.prepend(row.action + QLatin1Char(':') + row.subject + QLatin1Char(':') + row.outcome);
-    const QString card = QString::number(id);
+    const QString card = QString::number(cardNumber(id));
     QCOMPARE(trail,
         QStringList({ "card issue:" + card + ":ok", "card recharge:" + card + ":ok 10.00",
             "card bind:" + card + ":ok 3/1", "card return:" + card + ":ok 10.00",

@@ -35,7 +35,7 @@ IssueResult CardIssue::issueOnReader(const CardOwner& owner)
 IssueResult CardIssue::issueCard(quint32 id, const CardOwner& owner)
 {
     const IssueResult result = writeCard(id, owner);
-    AuditTrail::record(AuditAction::CardIssue, AuditTrail::cardSubject(result.id),
+    AuditTrail::record(AuditAction::CardIssue, AuditTrail::cardSubject(cardNumber(result.id)),
         AuditTrail::outcome(result.outcome == IssueResult::Issued, result.outcome));
     return result;
 }

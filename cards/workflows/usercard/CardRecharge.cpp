@@ -22,7 +22,7 @@ RechargeResult CardRecharge::recharge(quint32 expectedId, quint32 yuan)
 void CardRecharge::audit(const RechargeResult& result)
 {
     const bool done = result.outcome == RechargeResult::Recharged;
-    AuditTrail::record(AuditAction::CardRecharge, AuditTrail::cardSubject(result.id),
+    AuditTrail::record(AuditAction::CardRecharge, AuditTrail::cardSubject(cardNumber(result.id)),
         AuditTrail::outcome(done, result.outcome) + QLatin1Char(' ') + moneyText(result.amount));
 }
 

@@ -24,7 +24,7 @@ ReturnResult CardReturn::returnCard()
     const ReturnResult result = takeBack();
     const bool done
         = result.outcome == ReturnResult::Returned || result.outcome == ReturnResult::SettingCardReturned;
-    AuditTrail::record(AuditAction::CardReturn, AuditTrail::cardSubject(result.id),
+    AuditTrail::record(AuditAction::CardReturn, AuditTrail::cardSubject(cardNumber(result.id)),
         AuditTrail::outcome(done, result.outcome) + QLatin1Char(' ') + moneyText(result.amount));
     return result;
 }
