@@ -4,6 +4,7 @@
 #include "SqlDialect.h"
 #include "StoreDetail.h"
 
+#include <QDebug>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <algorithm>
@@ -141,10 +142,13 @@ CardHistory loadCardHistory(quint32 cardnum)
                 entry.newBalance = 0;
                 return entry;
             },
-            entries)
-        && loadBindings(cardnum, entries);
+            entries);
     if (!loaded)
         return history;
+    // The bindings come from the audit trail; one that cannot be read (a
+    // server set up before it had one) leaves them out, not the money rows.
+    if (!loadBindings(cardnum, entries))
+        qDebug() << "card statement: audit trail not readable, bindings left out";
     history.statement = CardStatement::build(entries);
     history.status = entries.isEmpty() ? LookupStatus::NotFound : LookupStatus::Found;
     return history;

@@ -181,6 +181,12 @@ private slots:
             QStringList({ "08.00.00 1 0/0 0", "08.30.00 3 12/3 0", "09.00.00 1 0/0 1", "09.30.00 3 0/0 0",
                 "10.00.00 1 0/0 0" }));
         QCOMPARE(history.statement.gapCount(), 1);
+
+        // Without an audit trail (a server set up before it) the money rows stay.
+        QVERIFY(m_ledger.dropTables({ QStringLiteral("audit") }));
+        const CardHistory moneyOnly = loadCardHistory(card);
+        QCOMPARE(moneyOnly.status, LookupStatus::Found);
+        QCOMPARE(moneyOnly.statement.entries().size(), 3);
     }
 
     void gap_is_flagged_where_a_balance_does_not_carry_over()
