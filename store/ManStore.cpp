@@ -1,11 +1,13 @@
 #include "ManStore.h"
 
 #include "AuditTrail.h"
+#include "RecordIndex.h"
 #include "SqlDialect.h"
 #include "StoreDetail.h"
 
 #include <QSqlQuery>
 #include <QVariant>
+#include <limits>
 
 namespace {
 
@@ -41,6 +43,13 @@ QList<ManRow> listMen()
     while (query.next())
         rows.append(manFromQuery(query));
     return rows;
+}
+
+bool manIds(IdRuns& out)
+{
+    out = IdRuns();
+    return RecordIndex::ledgerIdRuns(
+        QSqlDatabase::database(), QStringLiteral("man"), std::numeric_limits<qint64>::min(), out);
 }
 
 QStringList manNames()

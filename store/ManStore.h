@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Database.h"
+#include "IdRuns.h"
 
 #include <QList>
 #include <QString>
@@ -30,6 +31,9 @@ ManLookup findManLike(const QString& pattern);
 
 // All accounts in query order; empty when the statement fails.
 QList<ManRow> listMen();
+// The ids of every account, for a list that reads the rows it shows by id
+// range. False when the statement failed.
+bool manIds(IdRuns& out);
 QStringList manNames();
 
 bool insertMan(const QString& name, const QString& pwd, const QString& note, const QDateTime& now);

@@ -1,11 +1,14 @@
 #include "ManagerDialog.h"
 
 #include "DialogChrome.h"
+#include "GridModel.h"
 #include "ManStore.h"
 #include "MessageBox.h"
+#include "WindowScroller.h"
 #include "ui_ManagerDialog.h"
 
 #include <QHeaderView>
+#include <algorithm>
 
 namespace {
 
@@ -29,12 +32,21 @@ ManLookup findAccount(const QString& name)
 ManagerDialog::ManagerDialog(QWidget* parent)
     : QDialog(parent)
     , m_ui(new Ui::ManagerDialog)
+    , m_model(new GridModel(this))
 {
     m_ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     DialogChrome::apply(this, m_ui->widgetTitle, m_ui->btnMenu_Min, m_ui->btnMenu_Max, m_ui->btnMenu_Close);
     DialogChrome::centreOverParent(this);
+    m_model->setTable(BrowserTable::man());
+    m_model->setTitles({ tr("姓名"), tr("密码") });
+    m_ui->table_man->setModel(m_model);
+    m_scroller = new WindowScroller(m_ui->table_man, m_model, this);
     m_ui->table_man->horizontalHeader()->setStretchLastSection(true);
+    connect(m_ui->table_man->selectionModel(), &QItemSelectionModel::currentChanged, this,
+        [this](const QModelIndex& current) {
+            m_chosenId = current.isValid() ? m_model->ids().idAt(m_model->windowStart() + current.row()) : -1;
+        });
     m_ui->group_man_man->hide();
 }
 
@@ -60,12 +72,34 @@ void ManagerDialog::notice(const QString& text)
     MessageBox::showMessage(this, tr("提示"), text);
 }
 
-void ManagerDialog::appendRow(const QString& name, const QString& pwd)
+void ManagerDialog::reload(qint64 keepId, qint64 orRow)
 {
-    const int row = m_ui->table_man->rowCount();
-    m_ui->table_man->insertRow(row);
-    m_ui->table_man->setItem(row, 0, new QTableWidgetItem(name));
-    m_ui->table_man->setItem(row, 1, new QTableWidgetItem(pwd));
+    IdRuns ids;
+    // A failed read leaves the list as it was.
+    if (!manIds(ids))
+        return;
+    const qint64 top = m_scroller->topRow();
+    m_model->setRows(std::move(ids));
+    m_scroller->setTopRow(top);
+
+    qint64 row = m_model->ids().rowOf(keepId);
+    if (row < 0 && orRow >= 0)
+        row = std::min(orRow, m_model->totalRows() - 1);
+    const qint64 inWindow = row - m_model->windowStart();
+    if (row < 0 || inWindow >= m_model->rowCount())
+        return;
+    // Choosing the row again must not scroll the list away from where it was.
+    QTableView* table = m_ui->table_man;
+    table->setAutoScroll(false);
+    table->setCurrentIndex(m_model->index(int(inWindow), 0));
+    table->setAutoScroll(true);
+}
+
+qint64 ManagerDialog::chosenRow() const
+{
+    if (!m_ui->table_man->currentIndex().isValid())
+        return -1;
+    return m_model->ids().rowOf(m_chosenId);
 }
 
 void ManagerDialog::on_btnMenu_Close_clicked()
@@ -88,17 +122,14 @@ void ManagerDialog::on_btn_pwd_ok_clicked()
     m_ui->group_man_pwd->hide();
     if (m_filled)
         return;
-    for (const ManRow& man : listMen())
-        appendRow(man.name, man.pwd);
+    reload(-1);
     m_filled = true;
 }
 
 void ManagerDialog::on_table_man_clicked(const QModelIndex& index)
 {
-    const QTableWidgetItem* name = m_ui->table_man->item(index.row(), 0);
-    const QTableWidgetItem* pwd = m_ui->table_man->item(index.row(), 1);
-    m_ui->edit_man_name->setText(name ? name->text() : QString());
-    m_ui->edit_man_pwd->setText(pwd ? pwd->text() : QString());
+    m_ui->edit_man_name->setText(index.sibling(index.row(), 0).data().toString());
+    m_ui->edit_man_pwd->setText(index.sibling(index.row(), 1).data().toString());
 }
 
 void ManagerDialog::on_btn_man_add_clicked()
@@ -119,7 +150,7 @@ void ManagerDialog::on_btn_man_add_clicked()
         fail(tr("插入数据失败"));
         return;
     }
-    appendRow(name, pwd);
+    reload(m_chosenId);
 }
 
 void ManagerDialog::on_btn_man_modfy_clicked()
@@ -139,20 +170,19 @@ void ManagerDialog::on_btn_man_modfy_clicked()
         fail(tr("更新数据错误"));
         return;
     }
-    for (int row = 0; row < m_ui->table_man->rowCount(); ++row) {
-        QTableWidgetItem* cell = m_ui->table_man->item(row, 0);
-        if (cell && cell->text() == name) {
-            m_ui->table_man->setItem(row, 1, new QTableWidgetItem(pwd));
-            fail(tr("更新数据成功"));
-            return;
-        }
+    // The list is read again, so it shows the account as stored, the letter
+    // case of a renamed name included.
+    reload(m_chosenId);
+    if (m_model->ids().rowOf(found.row.id) < 0) {
+        fail(tr("表格数据错误"));
+        return;
     }
-    fail(tr("表格数据错误"));
+    fail(tr("更新数据成功"));
 }
 
 void ManagerDialog::on_btn_man_del_clicked()
 {
-    const int row = m_ui->table_man->currentRow();
+    const qint64 row = chosenRow();
     if (row == -1) {
         fail(tr("未选择数据"));
         return;
@@ -161,12 +191,7 @@ void ManagerDialog::on_btn_man_del_clicked()
         fail(tr("第一用户无法删除"));
         return;
     }
-    const QTableWidgetItem* cell = m_ui->table_man->item(row, 0);
-    if (!cell) {
-        fail(tr("选择错误"));
-        return;
-    }
-    const ManLookup found = findAccount(cell->text());
+    const ManLookup found = findAccount(m_model->text(row, 0));
     if (!found.found()) {
         notice(tr("此用户未存在"));
         return;
@@ -175,6 +200,7 @@ void ManagerDialog::on_btn_man_del_clicked()
         notice(tr("删除用户失败"));
         return;
     }
-    m_ui->table_man->removeRow(row);
+    // The current row moves to the next account, as when a row is taken out.
+    reload(found.row.id, row);
     notice(tr("删除用户成功"));
 }

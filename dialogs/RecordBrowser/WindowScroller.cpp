@@ -115,6 +115,15 @@ void WindowScroller::scrollToRow(qint64 row)
     showBar(topRow());
 }
 
+void WindowScroller::setTopRow(qint64 top)
+{
+    // The view's own bar takes its range from a layout that is otherwise
+    // only done later.
+    m_view->doItemsLayout();
+    showBar(top);
+    barMoved(m_bar->value());
+}
+
 bool WindowScroller::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_view && event->type() == QEvent::KeyPress) {

@@ -21,6 +21,8 @@ public:
     WindowScroller(QTableView* view, GridModel* model, QObject* parent);
 
     void scrollToRow(qint64 row);
+    // Puts this result row at the top of the view, as far as the rows allow.
+    void setTopRow(qint64 top);
     // The result row at the top of the view.
     qint64 topRow() const;
     QScrollBar* bar() const { return m_bar; }

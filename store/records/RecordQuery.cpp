@@ -101,6 +101,14 @@ const BrowserTable& BrowserTable::devCh()
     return table;
 }
 
+// The administrator list: name and password.
+const BrowserTable& BrowserTable::man()
+{
+    static const BrowserTable table { QStringLiteral("man"),
+        { { 1, CellKind::Text }, { 2, CellKind::Text } } };
+    return table;
+}
+
 namespace RecordQuery {
 
 QString cellText(CellKind kind, const QVariant& value)

@@ -36,6 +36,7 @@ struct BrowserTable
     static const BrowserTable& record();
     static const BrowserTable& backCard();
     static const BrowserTable& devCh();
+    static const BrowserTable& man();
 };
 
 // A result as the ids of its rows, ascending; the cells are fetched by id
