@@ -1,3 +1,4 @@
+#include "GridModel.h"
 #include "ManStore.h"
 #include "ManagerDialog.h"
 #include "RecordsFixture.h"
@@ -5,6 +6,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 
 class TestManagerDialog : public QObject
@@ -109,6 +111,35 @@ private slots:
         QCOMPARE(RecordsFixture::messageTexts().last(), QStringLiteral("删除用户成功"));
         QCOMPARE(names(dialog), QStringList({ "admin", "ab" }));
         QCOMPARE(manNames(), QStringList({ "admin", "ab" }));
+        delete dialog;
+    }
+
+    void a_list_longer_than_a_page_reads_what_is_shown_and_deletes_the_chosen_account()
+    {
+        for (int n = 0; n < 300; ++n)
+            QVERIFY(addMan(QStringLiteral("m%1").arg(n), QString::number(n)));
+        ManagerDialog* dialog = open("admin", "pw");
+        auto* table = dialog->findChild<QTableView*>("table_man");
+        auto* model = qobject_cast<GridModel*>(table->model());
+        QVERIFY(model);
+        QCOMPARE(model->totalRows(), 301);
+        QTest::keyClick(table, Qt::Key_End, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        QCOMPARE(table->currentIndex().data().toString(), QStringLiteral("m299"));
+        QVERIFY(model->cachedPages() < 3); // not every page up to there
+
+        table->setCurrentIndex(model->index(200, 0));
+        table->verticalScrollBar()->setValue(table->verticalScrollBar()->maximum() - 5);
+        const int top = table->rowAt(0);
+        click(dialog, "btn_man_del");
+        QCoreApplication::processEvents();
+        QCOMPARE(RecordsFixture::messageTexts().last(), QStringLiteral("删除用户成功"));
+        QCOMPARE(model->totalRows(), 300);
+        QVERIFY(!manNames().contains("m199"));
+        QCOMPARE(manNames().size(), 300);
+        // The list stays where it was, on the next account.
+        QCOMPARE(table->rowAt(0), top);
+        QCOMPARE(table->currentIndex().data().toString(), QStringLiteral("m200"));
         delete dialog;
     }
 
