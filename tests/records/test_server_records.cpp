@@ -1,4 +1,5 @@
 #include "GridModel.h"
+#include "ManStore.h"
 #include "PgTestServer.h"
 #include "RecordIndex.h"
 #include "ServerConnection.h"
@@ -45,6 +46,18 @@ private slots:
         QCOMPARE(RecordQuery::byPhone(BrowserTable::user(), QStringLiteral("139_00")).ids.count(), qint64(3));
         QCOMPARE(RecordQuery::byName(BrowserTable::user(), QStringLiteral("nobody")).status,
             LookupStatus::NotFound);
+
+        // The administrator list reads the same way.
+        QVERIFY(addMan(QStringLiteral("clerk"), QStringLiteral("7")));
+        IdRuns men;
+        QVERIFY(manIds(men));
+        GridModel accounts;
+        accounts.setTitles({ QString(), QString() });
+        accounts.setTable(BrowserTable::man());
+        accounts.setRows(std::move(men));
+        QCOMPARE(accounts.totalRows(), qint64(2));
+        QCOMPARE(accounts.text(0, 0), QStringLiteral("admin"));
+        QCOMPARE(accounts.text(1, 1), QStringLiteral("7"));
     }
 
 private:
