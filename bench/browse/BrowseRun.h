@@ -53,6 +53,11 @@ inline int measure(int rows)
         dialog->resize(1200, 700);
         dialog->show();
     });
+    // The server reads the whole list of ids behind the first screen.
+    const double whole = timed([&] {
+        while (dialog->readingAllRows())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    });
     const double last = timed([&] { dialog->scrollToRow(dialog->model()->totalRows() - 1); });
     const QString lastCard = dialog->model()->index(dialog->model()->rowCount() - 1, 1).data().toString();
 
@@ -85,6 +90,9 @@ inline int measure(int rows)
 
     std::printf("open + first screen           %.1f ms (goal <= 50; first window of the process %.1f ms)\n",
         open, cold);
+    std::printf(
+        "  every row known after       %.1f ms more (the server reads its ids behind the first screen)\n",
+        whole);
     std::printf("jump to last row              %.1f ms (goal <= 50), card %s\n", last, qPrintable(lastCard));
     std::printf("telephone search              %.1f ms, %lld rows (goal <= 50)\n", phoneSearch, phoneRows);
     std::printf("date search (one day)         %.1f ms, %lld rows (goal <= 50)\n", dateSearch, dateRows);

@@ -3,9 +3,11 @@
 #include "DialogChrome.h"
 #include "FileDialog.h"
 #include "GridModel.h"
+#include "IdListReader.h"
 #include "MessageBox.h"
 #include "RecordIndex.h"
 #include "SheetExport.h"
+#include "SqlDialect.h"
 #include "WindowScroller.h"
 
 #include <QCoreApplication>
@@ -39,7 +41,11 @@ RecordBrowser::RecordBrowser(const BrowserTable& table, QWidget* parent)
     m_model->setTable(table);
 }
 
-RecordBrowser::~RecordBrowser() = default;
+RecordBrowser::~RecordBrowser()
+{
+    if (m_fullList)
+        m_fullList->giveUp();
+}
 
 void RecordBrowser::setUp(const Widgets& widgets, const QStringList& titles, const Texts& texts)
 {
@@ -133,19 +139,65 @@ void RecordBrowser::showResult(RowSet result)
         MessageBox::showMessage(this, trText("提示"), trText("未查找到结果"));
         return;
     }
-    m_model->setRows(std::move(result.ids));
+    setRows(std::move(result.ids));
+}
+
+void RecordBrowser::setRows(IdRuns ids)
+{
+    // A whole list still being read belongs to the rows replaced now.
+    if (m_fullList) {
+        m_fullList->giveUp();
+        m_fullList = nullptr;
+    }
+    m_model->setRows(std::move(ids));
+}
+
+bool RecordBrowser::loadAll()
+{
+    if (m_index || !SqlDialect::current().isServer()) {
+        RowSet result = RecordQuery::all(m_table, m_index.get());
+        if (result.found())
+            setRows(std::move(result.ids));
+        return result.found();
+    }
+    // The server: the first rows now, all of them when read.
+    bool complete = false;
+    RowSet first = RecordQuery::first(m_table, GridModel::kWindowRows, complete);
+    if (!first.found())
+        return false;
+    setRows(std::move(first.ids));
+    if (!complete) {
+        m_fullList = new IdListReader(m_table.name, this);
+        connect(m_fullList, &QThread::finished, this, &RecordBrowser::adoptFullList);
+        m_fullList->start();
+    }
+    return true;
+}
+
+void RecordBrowser::adoptFullList()
+{
+    if (!m_fullList)
+        return;
+    m_fullList->wait();
+    IdListReader* reader = m_fullList;
+    m_fullList = nullptr;
+    if (reader->ok()) {
+        const qint64 top = m_scroller->topRow();
+        m_model->setRows(reader->takeIds());
+        m_scroller->setTopRow(top);
+    }
+    reader->deleteLater();
 }
 
 void RecordBrowser::reload()
 {
-    showResult(RecordQuery::all(m_table, m_index.get()));
+    if (!loadAll())
+        MessageBox::showMessage(this, trText("提示"), trText("未查找到结果"));
 }
 
 void RecordBrowser::loadQuietly()
 {
-    RowSet result = RecordQuery::all(m_table, m_index.get());
-    if (result.found())
-        m_model->setRows(std::move(result.ids));
+    loadAll();
 }
 
 void RecordBrowser::searchName()
@@ -184,6 +236,8 @@ void RecordBrowser::on_btn_export_execl_clicked()
     if (path.isEmpty())
         return;
 
+    // The whole result, not the first rows shown while it was read.
+    adoptFullList();
     const int rows = int(m_model->totalRows());
     QScopedPointer<QProgressDialog> progress;
     if (rows >= kProgressFromRows) {

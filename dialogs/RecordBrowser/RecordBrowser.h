@@ -6,6 +6,8 @@
 #include <memory>
 
 class GridModel;
+class IdListReader;
+class IdRuns;
 class RecordIndex;
 class WindowScroller;
 class QAbstractButton;
@@ -34,6 +36,9 @@ public:
     void scrollToRow(qint64 row);
     // The result row at the top of the table.
     qint64 topRow() const;
+    // On the server, while the ids of the whole table are read behind the
+    // first rows shown.
+    bool readingAllRows() const { return m_fullList != nullptr; }
 
     // Widens every column narrower than its title needs; the fixed widths
     // (date column 150, the form's default) stay the least.
@@ -90,6 +95,11 @@ protected:
 private:
     QString trText(const char* source) const;
     void showResult(RowSet result);
+    void setRows(IdRuns ids);
+    // Every row of the table; false when none (or the read failed).
+    bool loadAll();
+    // The ids of the whole table read meanwhile replace the first rows.
+    void adoptFullList();
 
     const BrowserTable& m_table;
     // Shared with the other browsers of the same station file; null on the
@@ -97,6 +107,8 @@ private:
     std::shared_ptr<RecordIndex> m_index;
     GridModel* m_model;
     WindowScroller* m_scroller = nullptr;
+    // On the server, reading every id while the first rows are shown.
+    IdListReader* m_fullList = nullptr;
     Widgets m_widgets;
     Texts m_texts;
 };

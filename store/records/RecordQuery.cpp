@@ -137,6 +137,27 @@ RowSet all(const BrowserTable& table, RecordIndex* index)
         });
 }
 
+RowSet first(const BrowserTable& table, int rows, bool& complete)
+{
+    RowSet result;
+    complete = false;
+    const QSqlDatabase db = QSqlDatabase::database();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("select id from %1 order by id limit :rows").arg(tableName(db, table.name)));
+    query.bindValue(QStringLiteral(":rows"), rows + 1);
+    if (!query.exec())
+        return result;
+    int read = 0;
+    while (query.next() && read < rows) {
+        result.ids.append(query.value(0).toLongLong());
+        ++read;
+    }
+    complete = !query.isValid();
+    result.status = result.ids.isEmpty() ? LookupStatus::NotFound : LookupStatus::Found;
+    return result;
+}
+
 RowSet byName(const BrowserTable& table, const QString& text, RecordIndex* index)
 {
     return likeSearch(table, QStringLiteral("name"), text, index);

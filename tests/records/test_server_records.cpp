@@ -1,10 +1,16 @@
+#include "FileDialog.h"
 #include "GridModel.h"
 #include "ManStore.h"
+#include "MessageBox.h"
 #include "PgTestServer.h"
+#include "RecordDialog.h"
 #include "RecordIndex.h"
 #include "ServerConnection.h"
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // The browsers' queries on a real PostgreSQL server: no side index there, the
@@ -60,9 +66,52 @@ private slots:
         QCOMPARE(accounts.text(1, 1), QStringLiteral("7"));
     }
 
+    // The server counts a table's ids only by reading them all: a browser
+    // shows the first rows at once and takes the whole list when read, and
+    // an export waits for it.
+    void browser_shows_first_rows_then_all_of_them()
+    {
+        QVERIFY(prepareServerDatabase(m_server.stationSettings(m_server.freshLedger())).opened);
+        const int rows = GridModel::kWindowRows + 50;
+        QVERIFY(QSqlQuery().exec(
+            QStringLiteral("insert into record (cardnum, name, date) select g, 'Holder ' || g, "
+                           "'2026-01-01 00.00.00' from generate_series(1, %1) as g")
+                .arg(rows)));
+        MessageBox::setTestMode(true);
+        FileDialog::setTestMode(true);
+        RecordDialog dialog;
+        dialog.show();
+        QCOMPARE(dialog.model()->totalRows(), qint64(GridModel::kWindowRows));
+        QTRY_COMPARE(dialog.model()->totalRows(), qint64(rows));
+        // A search while the list is read keeps its own rows.
+        {
+            RecordDialog searched;
+            searched.show();
+            searched.findChild<QLineEdit*>(QStringLiteral("edit_recordScName"))
+                ->setText(QStringLiteral("Holder 10049"));
+            QTest::mouseClick(
+                searched.findChild<QPushButton*>(QStringLiteral("btn_recordScName")), Qt::LeftButton);
+            QTest::qWait(1000);
+            QCOMPARE(searched.model()->totalRows(), qint64(1));
+        }
+        QCOMPARE(dialog.model()->text(rows - 1, 2), QStringLiteral("Holder %1").arg(rows));
+
+        const QTemporaryDir dir;
+        FileDialog::setNextFileName(dir.filePath(QStringLiteral("records.xlsx")));
+        QTest::mouseClick(
+            dialog.findChild<QPushButton*>(QStringLiteral("btn_refresh_record")), Qt::LeftButton);
+        QCOMPARE(dialog.model()->totalRows(), qint64(GridModel::kWindowRows));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("btn_export_execl")), Qt::LeftButton);
+        QCOMPARE(dialog.model()->totalRows(), qint64(rows));
+        QCOMPARE(MessageBox::last().text, QStringLiteral("导出成功"));
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("records.xlsx"))).size() > 0);
+        MessageBox::setTestMode(false);
+        FileDialog::setTestMode(false);
+    }
+
 private:
     PgTestServer m_server;
 };
 
-QTEST_GUILESS_MAIN(TestServerRecords)
+QTEST_MAIN(TestServerRecords)
 #include "test_server_records.moc"
