@@ -150,8 +150,12 @@ bool beginWithStatement(const QString& statement, const QMap<QString, QVariant>&
         kept = Prepared { connection, {} };
     QByteArray name = kept.names.value(text);
     const bool prepare = name.isEmpty();
-    if (prepare)
-        name = "veloka_ledger_" + QByteArray::number(kept.names.size() + 1);
+    if (prepare) {
+        // Never reused in the process, so a name is new to the connection
+        // even if what was kept of it had been forgotten.
+        static int serial = 0;
+        name = "veloka_ledger_" + QByteArray::number(++serial);
+    }
 
     bool sent = PQenterPipelineMode(connection) == 1
         && (!prepare
