@@ -236,7 +236,20 @@ void RecordBrowser::on_btn_export_execl_clicked()
     if (path.isEmpty())
         return;
 
-    // The whole result, not the first rows shown while it was read.
+    // The whole result, not the first rows shown while it was read; the wait
+    // shows the export's own progress window and can be cancelled.
+    if (m_fullList && !m_fullList->isFinished()) {
+        QProgressDialog waiting(trText("正在导出，请稍候"), trText("取消"), 0, 0, this);
+        waiting.setWindowTitle(trText("导出Excel"));
+        waiting.setWindowModality(Qt::WindowModal);
+        waiting.setMinimumDuration(0);
+        waiting.setValue(0);
+        while (m_fullList && !m_fullList->wait(kProgressIntervalMs)) {
+            QCoreApplication::processEvents();
+            if (waiting.wasCanceled())
+                return;
+        }
+    }
     adoptFullList();
     const int rows = int(m_model->totalRows());
     QScopedPointer<QProgressDialog> progress;
