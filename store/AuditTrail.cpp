@@ -3,6 +3,7 @@
 #include "StationClock.h"
 #include "StoreDetail.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -118,6 +119,11 @@ QString AuditTrail::outcome(bool done, int code)
     return done ? AuditOutcome::Ok : AuditOutcome::Failed + QStringLiteral(" %1").arg(code);
 }
 
+QString AuditTrail::bindOutcome(bool done, int code, quint32 post, quint32 port)
+{
+    return outcome(done, code) + QStringLiteral(" %1/%2").arg(post).arg(port);
+}
+
 QVector<AuditRow> AuditTrail::page(const AuditFilter& filter, qint64 beforeId, int limit)
 {
     QStringList terms;
@@ -166,8 +172,9 @@ QStringList AuditTrail::managers()
     return names;
 }
 
-bool AuditTrail::cardBinds(quint32 cardnum, QVector<AuditRow>& rows)
+bool AuditTrail::cardBinds(quint32 cardnum, QVector<Bind>& binds)
 {
+    static const QRegularExpression kBound(QStringLiteral("^ok ([0-9]{1,10})/([0-9]{1,3})$"));
     QSqlQuery query;
     query.setForwardOnly(true);
     // Over the (subject, action) index: the card's own rows only.
@@ -179,8 +186,15 @@ bool AuditTrail::cardBinds(quint32 cardnum, QVector<AuditRow>& rows)
     query.bindValue(QStringLiteral(":ok"), AuditOutcome::Ok + QStringLiteral(" %"));
     if (!query.exec())
         return false;
-    while (query.next())
-        rows.append(auditFromQuery(query));
+    while (query.next()) {
+        Bind bind { auditFromQuery(query) };
+        const QRegularExpressionMatch match = kBound.match(bind.row.outcome);
+        if (!match.hasMatch())
+            continue;
+        bind.post = match.captured(1).toUInt();
+        bind.port = match.captured(2).toUInt();
+        binds.append(bind);
+    }
     return true;
 }
 

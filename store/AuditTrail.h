@@ -78,6 +78,8 @@ public:
     static QString outcome(bool done, int code);
     static QString outcome(bool done) { return done ? AuditOutcome::Ok : AuditOutcome::Failed; }
     static QString cardSubject(quint32 cardnum) { return QString::number(cardnum); }
+    // A card bind's outcome: outcome() followed by "POST/PORT".
+    static QString bindOutcome(bool done, int code, quint32 post, quint32 port);
 
     // Newest first: at most limit rows after the row with id beforeId (0: from the newest).
     static QVector<AuditRow> page(const AuditFilter& filter, qint64 beforeId, int limit);
@@ -86,9 +88,15 @@ public:
     static int count(const AuditFilter& filter);
     static QStringList managers();
 
-    // The successful bind rows of the card, oldest first; false when the
-    // table could not be read.
-    static bool cardBinds(quint32 cardnum, QVector<AuditRow>& rows);
+    // The successful binds of the card, oldest first; false when the table
+    // could not be read.
+    struct Bind
+    {
+        AuditRow row;
+        quint32 post = 0;
+        quint32 port = 0;
+    };
+    static bool cardBinds(quint32 cardnum, QVector<Bind>& binds);
 
     // The newest successful login or lock-out of the name: id 0 when none.
     static AuditRow lastLoginReset(const QString& name);

@@ -41,17 +41,14 @@ bool loadRows(const QString& table, const QString& columns, quint32 cardnum,
     return true;
 }
 
-// A bind's outcome is "ok POST/PORT"; the rows of the card in the statement.
+// The card's binds from the audit trail, as statement rows.
 bool loadBindings(quint32 cardnum, QVector<StatementEntry>& entries)
 {
-    static const QRegularExpression kBound(QStringLiteral("^ok ([0-9]{1,10})/([0-9]{1,3})$"));
-    QVector<AuditRow> rows;
-    if (!AuditTrail::cardBinds(cardnum, rows))
+    QVector<AuditTrail::Bind> binds;
+    if (!AuditTrail::cardBinds(cardnum, binds))
         return false;
-    for (const AuditRow& row : rows) {
-        const QRegularExpressionMatch match = kBound.match(row.outcome);
-        if (!match.hasMatch())
-            continue;
+    for (const AuditTrail::Bind& bind : binds) {
+        const AuditRow& row = bind.row;
         StatementEntry entry;
         entry.kind = StatementEntry::Binding;
         entry.id = row.id;
@@ -59,8 +56,8 @@ bool loadBindings(quint32 cardnum, QVector<StatementEntry>& entries)
         entry.date = QDateTime::fromSecsSinceEpoch(row.time).toString(kRecordTimeFormat);
         entry.manager = row.manager;
         entry.sn = row.sn;
-        entry.post = match.captured(1).toUInt();
-        entry.port = match.captured(2).toUInt();
+        entry.post = bind.post;
+        entry.port = bind.port;
         entries.append(entry);
     }
     return true;

@@ -15,7 +15,7 @@ BindResult CardBind::bind(quint32 post, quint8 port)
     const BindResult result = writeBinding(post, port);
     const bool done = result.outcome == BindResult::Bound || result.outcome == BindResult::Unbound;
     AuditTrail::record(AuditAction::CardBind, AuditTrail::cardSubject(cardNumber(result.id)),
-        AuditTrail::outcome(done, result.outcome) + QStringLiteral(" %1/%2").arg(post).arg(port));
+        AuditTrail::bindOutcome(done, result.outcome, post, port));
     return result;
 }
 
