@@ -125,7 +125,8 @@ DeskTotalsRow DeskTotals::total() const
     return sum;
 }
 
-DeskTotals loadDeskTotals(const QDateTime& from, const QDateTime& to, const QString& manager)
+DeskTotals loadDeskTotals(
+    const QDateTime& from, const QDateTime& to, const QString& manager, RecordIndex* index)
 {
     static const TableSums kTables[] = {
         { "record", "pay", true, &DeskTotalsRow::recharges },
@@ -137,9 +138,13 @@ DeskTotals loadDeskTotals(const QDateTime& from, const QDateTime& to, const QStr
     const QString toText = to.toString(kRecordTimeFormat);
     DeskTotals totals;
     QMap<DayOperator, DeskTotalsRow> rows;
-    const std::shared_ptr<RecordIndex> index = RecordIndex::acquire();
+    std::shared_ptr<RecordIndex> acquired;
+    if (!index) {
+        acquired = RecordIndex::acquire();
+        index = acquired.get();
+    }
     for (const TableSums& tableSums : kTables) {
-        if (!addTable(tableSums, fromText, toText, manager, index.get(), rows))
+        if (!addTable(tableSums, fromText, toText, manager, index, rows))
             return totals;
     }
     totals.rows = rows.values().toVector();

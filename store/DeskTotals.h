@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+class RecordIndex;
+
 // The shift totals of the desk: what each operator took and paid out per day,
 // summed by the database in exact fen.
 
@@ -41,4 +43,7 @@ struct DeskTotals
 
 // Rows whose time stamp lies in [from, to], both to the second, of one
 // operator (exact name) or of all when manager is empty.
-DeskTotals loadDeskTotals(const QDateTime& from, const QDateTime& to, const QString& manager = QString());
+// On the station file the side index names the period's rows; a window
+// passes the one it holds, else it is acquired for the call.
+DeskTotals loadDeskTotals(const QDateTime& from, const QDateTime& to, const QString& manager = QString(),
+    RecordIndex* index = nullptr);

@@ -5,6 +5,7 @@
 #include "DialogChrome.h"
 #include "ManStore.h"
 #include "MessageBox.h"
+#include "RecordIndex.h"
 #include "ui_TotalsDialog.h"
 
 #include <QBarCategoryAxis>
@@ -41,6 +42,7 @@ TotalsDialog::TotalsDialog(QWidget* parent)
     , m_ui(new Ui::TotalsDialog)
 {
     m_ui->setupUi(this);
+    m_index = RecordIndex::acquire();
     DialogChrome::apply(this, m_ui->widgetTitle, nullptr, nullptr, m_ui->btnMenu_Close);
     DialogChrome::applyWindowStyle(this);
 
@@ -99,7 +101,8 @@ void TotalsDialog::on_btn_query_clicked()
         m_from = QDateTime(first, QTime(0, 0));
         m_to = QDateTime(last, QTime(23, 59, 59));
     }
-    const DeskTotals totals = loadDeskTotals(m_from, m_to, m_ui->combo_manager->currentData().toString());
+    const DeskTotals totals
+        = loadDeskTotals(m_from, m_to, m_ui->combo_manager->currentData().toString(), m_index.get());
     if (totals.status == LookupStatus::Failed) {
         showMessage(this, tr("错误提示"), tr("读取数据库失败"));
         return;

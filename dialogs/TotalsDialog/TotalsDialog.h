@@ -8,6 +8,9 @@
 #include <QDialog>
 #include <QScopedPointer>
 #include <QStandardItemModel>
+#include <memory>
+
+class RecordIndex;
 
 namespace Ui {
 class TotalsDialog;
@@ -74,4 +77,7 @@ private:
     QDateTime m_from;
     QDateTime m_to;
     int m_unreadable = 0;
+    // Held while the window is open: each query reads it, and its catch-up
+    // of a ledger that grew runs meanwhile.
+    std::shared_ptr<RecordIndex> m_index;
 };
