@@ -7,7 +7,6 @@
 #include "MessageBox.h"
 #include "RecordIndex.h"
 #include "SheetExport.h"
-#include "SqlDialect.h"
 #include "WindowScroller.h"
 
 #include <QCoreApplication>
@@ -154,18 +153,11 @@ void RecordBrowser::setRows(IdRuns ids)
 
 bool RecordBrowser::loadAll()
 {
-    if (m_index || !SqlDialect::current().isServer()) {
-        RowSet result = RecordQuery::all(m_table, m_index.get());
-        if (result.found())
-            setRows(std::move(result.ids));
-        return result.found();
-    }
-    // The server: the first rows now, all of them when read.
-    bool complete = false;
-    RowSet first = RecordQuery::first(m_table, GridModel::kWindowRows, complete);
-    if (!first.found())
+    bool complete = true;
+    RowSet opening = RecordQuery::opening(m_table, m_index.get(), GridModel::kWindowRows, complete);
+    if (!opening.found())
         return false;
-    setRows(std::move(first.ids));
+    setRows(std::move(opening.ids));
     if (!complete) {
         m_fullList = new IdListReader(m_table.name, this);
         connect(m_fullList, &QThread::finished, this, &RecordBrowser::adoptFullList);

@@ -137,11 +137,14 @@ RowSet all(const BrowserTable& table, RecordIndex* index)
         });
 }
 
-RowSet first(const BrowserTable& table, int rows, bool& complete)
+RowSet opening(const BrowserTable& table, RecordIndex* index, int rows, bool& complete)
 {
+    const QSqlDatabase db = QSqlDatabase::database();
+    complete = true;
+    if (index || !SqlDialect::of(db).isServer())
+        return all(table, index);
     RowSet result;
     complete = false;
-    const QSqlDatabase db = QSqlDatabase::database();
     QSqlQuery query(db);
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("select id from %1 order by id limit :rows").arg(tableName(db, table.name)));

@@ -65,10 +65,11 @@ struct RowCells
 namespace RecordQuery {
 
 RowSet all(const BrowserTable& table, RecordIndex* index = nullptr);
-// The first `rows` ids of the table, read by the key alone: what a browser of
-// the server shows while IdListReader reads all of them. `complete` tells
-// that the table has no more.
-RowSet first(const BrowserTable& table, int rows, bool& complete);
+// What a browser shows as it opens: every row on the station file (through
+// the index); on the server, which counts ids only by reading them all, the
+// first `rows` of them, read by the key alone, and `complete` false when
+// there are more (IdListReader reads all of them meanwhile).
+RowSet opening(const BrowserTable& table, RecordIndex* index, int rows, bool& complete);
 RowSet byName(const BrowserTable& table, const QString& text, RecordIndex* index = nullptr);
 RowSet byPhone(const BrowserTable& table, const QString& text, RecordIndex* index = nullptr);
 // Both days whole: from the start of `from` up to the start of the day after `to`.
