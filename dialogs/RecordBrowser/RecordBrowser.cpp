@@ -228,30 +228,29 @@ void RecordBrowser::on_btn_export_execl_clicked()
     if (path.isEmpty())
         return;
 
-    // The whole result, not the first rows shown while it was read; the wait
-    // shows the export's own progress window and can be cancelled.
-    if (m_fullList && !m_fullList->isFinished()) {
-        QProgressDialog waiting(trText("正在导出，请稍候"), trText("取消"), 0, 0, this);
-        waiting.setWindowTitle(trText("导出Excel"));
-        waiting.setWindowModality(Qt::WindowModal);
-        waiting.setMinimumDuration(0);
-        waiting.setValue(0);
-        while (m_fullList && !m_fullList->wait(kProgressIntervalMs)) {
-            QCoreApplication::processEvents();
-            if (waiting.wasCanceled())
-                return;
-        }
-    }
-    adoptFullList();
-    const int rows = int(m_model->totalRows());
     QScopedPointer<QProgressDialog> progress;
-    if (rows >= kProgressFromRows) {
-        progress.reset(new QProgressDialog(trText("正在导出，请稍候"), trText("取消"), 0, rows, this));
+    const auto showProgress = [&](int maximum) {
+        progress.reset(new QProgressDialog(trText("正在导出，请稍候"), trText("取消"), 0, maximum, this));
         progress->setWindowTitle(trText("导出Excel"));
         progress->setWindowModality(Qt::WindowModal);
         progress->setMinimumDuration(0);
         progress->setValue(0);
+    };
+    // The whole result, not the first rows shown while it was read; the wait
+    // shows the export's progress window (busy) and can be cancelled.
+    if (m_fullList && !m_fullList->isFinished()) {
+        showProgress(0);
+        while (m_fullList && !m_fullList->wait(kProgressIntervalMs)) {
+            QCoreApplication::processEvents();
+            if (progress->wasCanceled())
+                return;
+        }
+        progress.reset();
     }
+    adoptFullList();
+    const int rows = int(m_model->totalRows());
+    if (rows >= kProgressFromRows)
+        showProgress(rows);
     QElapsedTimer sinceUpdate;
     sinceUpdate.start();
     // Repainting and polling the cancel button on every row would cost more
