@@ -90,3 +90,10 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 #endif
 };
+
+// In init(): a fresh, prepared ledger, or the case fails with the reason.
+#define VELOKA_OPEN_LEDGER(ledger)                                                                           \
+    do {                                                                                                     \
+        const DatabaseStartup startup = (ledger).open();                                                     \
+        QVERIFY2(startup.opened && !startup.schemaMissing, qPrintable(startup.serverError));                 \
+    } while (false)

@@ -37,8 +37,7 @@ private slots:
     void initTestCase() { m_ledger.start(); }
     void init()
     {
-        const DatabaseStartup startup = m_ledger.open();
-        QVERIFY2(startup.opened && !startup.schemaMissing, qPrintable(startup.serverError));
+        VELOKA_OPEN_LEDGER(m_ledger);
         StationClock::setTestTime(kStart);
         AuditTrail::setOperator(QStringLiteral("admin"));
         AuditTrail::setStationSerial(QStringLiteral("00007"));

@@ -48,11 +48,7 @@ class TestDeskLedger : public QObject
 
 private slots:
     void initTestCase() { m_ledger.start(); }
-    void init()
-    {
-        const DatabaseStartup startup = m_ledger.open();
-        QVERIFY2(startup.opened && !startup.schemaMissing, qPrintable(startup.serverError));
-    }
+    void init() { VELOKA_OPEN_LEDGER(m_ledger); }
     void cleanup() { dropDefaultConnection(); }
 
     void totals_sum_exact_fen_per_day_and_operator_within_the_period()

@@ -31,11 +31,7 @@ class TestStoreOps : public QObject
 
 private slots:
     void initTestCase() { m_ledger.start(); }
-    void init()
-    {
-        const DatabaseStartup startup = m_ledger.open();
-        QVERIFY2(startup.opened && !startup.schemaMissing, qPrintable(startup.serverError));
-    }
+    void init() { VELOKA_OPEN_LEDGER(m_ledger); }
     void cleanup() { dropDefaultConnection(); }
 
     void largest_card_number_round_trips_unsigned()
