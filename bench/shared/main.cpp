@@ -57,7 +57,21 @@ Figures runStations(int stations, int recharges, const ServerSettings* server)
         runs.push_back(std::make_unique<QProcess>());
         runs.back()->setWorkingDirectory(folder);
         runs.back()->start(QStringLiteral(VELOKA_LEDGER_STATION),
-            { QString::number(recharges), QStringLiteral("BENCH%1").arg(i), QStringLiteral("--latencies") });
+            { QString::number(recharges), QStringLiteral("BENCH%1").arg(i), QStringLiteral("--latencies"),
+                QStringLiteral("--wait-start") });
+    }
+    // As pgbench does, the stations start together once all are connected:
+    // one station's start-up is not another's ledger write.
+    for (auto& run : runs) {
+        while (!run->canReadLine() && run->waitForReadyRead(60000)) { }
+        if (run->readLine().trimmed() != "ready") {
+            std::fprintf(stderr, "station failed to start: %s\n", run->readAllStandardError().constData());
+            return {};
+        }
+    }
+    for (auto& run : runs) {
+        run->write("go\n");
+        run->waitForBytesWritten(1000);
     }
     QVector<qint64> micros;
     qint64 slowestUs = 0;

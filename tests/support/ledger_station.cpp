@@ -3,14 +3,16 @@
 // recharges through the ledger write path, so that tests and the shared-ledger
 // bench can run several stations as processes against one server.
 //
-//   veloka_ledger_station COUNT SN [--hold-ms MS] [--latencies]
+//   veloka_ledger_station COUNT SN [--hold-ms MS] [--latencies] [--wait-start]
 //
 // Each recharge secures its row, holds for the card work, and keeps it. At the
 // end the outbox is delivered until empty (at most 120 s: a
 // server restarting after a crash may take long to take rows again). Prints one line
 //   stored=N kept=N lost=N refused=N waiting=N elapsed_us=N
 // (elapsed: the recharges, without start-up and the final delivery) and with --latencies each ledger write's
-// time in microseconds, one a line.
+// time in microseconds, one a line. With --wait-start it prints "ready" once
+// the ledger is open and starts the recharges on a line read from its input,
+// so that several stations start together, past their start-up.
 #include "Database.h"
 #include "LedgerWrite.h"
 #include "Outbox.h"
@@ -34,12 +36,16 @@ int main(int argc, char* argv[])
         QStringLiteral("ms"), QStringLiteral("0"));
     const QCommandLineOption latencies(
         QStringLiteral("latencies"), QStringLiteral("print each write's time"));
+    const QCommandLineOption waitStart(
+        QStringLiteral("wait-start"), QStringLiteral("start on a line read from the input"));
     parser.addOption(hold);
     parser.addOption(latencies);
+    parser.addOption(waitStart);
     parser.process(app);
     const QStringList args = parser.positionalArguments();
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: veloka_ledger_station COUNT SN [--hold-ms MS] [--latencies]\n");
+        std::fprintf(
+            stderr, "usage: veloka_ledger_station COUNT SN [--hold-ms MS] [--latencies] [--wait-start]\n");
         return 2;
     }
     const int count = args.at(0).toInt();
@@ -51,6 +57,13 @@ int main(int argc, char* argv[])
     if (!startup.opened || startup.schemaMissing) {
         std::fprintf(stderr, "ledger not open: %s\n", qPrintable(startup.serverError));
         return 1;
+    }
+    if (parser.isSet(waitStart)) {
+        std::printf("ready\n");
+        std::fflush(stdout);
+        char line[16];
+        if (!std::fgets(line, sizeof line, stdin))
+            return 1;
     }
 
     int stored = 0;
