@@ -119,12 +119,11 @@ bool ledgerBeginDeferred()
 bool execWithDeferredBegin(const QString& statement, const QSqlQuery& bound)
 {
     g_beginDeferred = false;
-    // Taken now: a reconnect frees the kept statement that holds them.
-    const QMap<QString, QVariant> values = bound.boundValues();
+    const PipelineStatement row = pipelineStatement(statement, bound);
     QSqlError error;
-    if (beginWithStatement(statement, values, error))
+    if (beginWithStatement(row, error))
         return true;
-    if (connectionLost(error) && reopenServerConnection() && beginWithStatement(statement, values, error))
+    if (connectionLost(error) && reopenServerConnection() && beginWithStatement(row, error))
         return true;
     qDebug() << "begin with insert:" << error.text();
     noteLedgerWriteError(error);

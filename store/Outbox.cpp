@@ -36,8 +36,10 @@ QByteArray attemptLine(const QString& key)
 QList<Line> readLines(const QString& path)
 {
     QList<Line> lines;
-    // Only a plain file holds entries; a device would read for ever.
-    if (!QFileInfo(path).isFile())
+    // Only a plain file holds entries; a device would read for ever. An empty
+    // one, asked before every money operation, costs one look.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() == 0)
         return lines;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
@@ -97,6 +98,25 @@ bool takeResult(PGconn* connection, ExecStatusType wanted, QSqlError& error)
     return ok;
 }
 
+struct Numbered
+{
+    QByteArray text;
+    QStringList names;
+};
+
+// Every money row of a kind has the same statement: numbered once.
+const Numbered& numberedOnce(const QString& statement)
+{
+    static QHash<QString, Numbered> done;
+    auto it = done.find(statement);
+    if (it == done.end()) {
+        Numbered numbering;
+        numbering.text = numbered(statement, numbering.names).toUtf8();
+        it = done.insert(statement, numbering);
+    }
+    return *it;
+}
+
 // The statements this process prepared on the connection, by text.
 struct Prepared
 {
@@ -117,7 +137,20 @@ void forgetPipelineStatements()
     prepared() = Prepared();
 }
 
-bool beginWithStatement(const QString& statement, const QMap<QString, QVariant>& values, QSqlError& error)
+PipelineStatement pipelineStatement(const QString& statement, const QSqlQuery& bound)
+{
+    const Numbered& numbering = numberedOnce(statement);
+    PipelineStatement out { numbering.text, QVector<QByteArray>(numbering.names.size()),
+        QVector<bool>(numbering.names.size()) };
+    for (int i = 0; i < numbering.names.size(); ++i) {
+        bool isNull = false;
+        out.values[i] = parameterText(bound.boundValue(numbering.names.at(i)), isNull);
+        out.nulls[i] = isNull;
+    }
+    return out;
+}
+
+bool beginWithStatement(const PipelineStatement& statement, QSqlError& error)
 {
     error = QSqlError();
     PGconn* connection = defaultConnectionHandle();
@@ -133,15 +166,11 @@ bool beginWithStatement(const QString& statement, const QMap<QString, QVariant>&
         return false;
     }
 
-    QStringList names;
-    const QByteArray text = numbered(statement, names).toUtf8();
-    QVector<QByteArray> texts(names.size());
-    QVector<const char*> pointers(names.size());
-    for (int i = 0; i < names.size(); ++i) {
-        bool isNull = false;
-        texts[i] = parameterText(values.value(names.at(i)), isNull);
-        pointers[i] = isNull ? nullptr : texts.at(i).constData();
-    }
+    const QByteArray& text = statement.text;
+    const int count = statement.values.size();
+    QVector<const char*> pointers(count);
+    for (int i = 0; i < count; ++i)
+        pointers[i] = statement.nulls.at(i) ? nullptr : statement.values.at(i).constData();
 
     // Parsed and planned once per connection; a prepared statement outlives
     // a rollback, so it is prepared ahead of the begin.
@@ -158,11 +187,9 @@ bool beginWithStatement(const QString& statement, const QMap<QString, QVariant>&
     }
 
     bool sent = PQenterPipelineMode(connection) == 1
-        && (!prepare
-            || PQsendPrepare(connection, name.constData(), text.constData(), names.size(), nullptr) == 1)
+        && (!prepare || PQsendPrepare(connection, name.constData(), text.constData(), count, nullptr) == 1)
         && PQsendQueryParams(connection, "begin", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1
-        && PQsendQueryPrepared(
-               connection, name.constData(), names.size(), pointers.constData(), nullptr, nullptr, 0)
+        && PQsendQueryPrepared(connection, name.constData(), count, pointers.constData(), nullptr, nullptr, 0)
             == 1
         && PQpipelineSync(connection) == 1;
     bool ok = sent;
