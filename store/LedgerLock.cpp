@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -17,6 +18,8 @@ namespace {
 int g_lockWaitMs = kDefaultLedgerLockWaitMs;
 LedgerFault g_lastWriteFault = LedgerFault::None;
 bool g_beginDeferred = false;
+// Between a money row's begin and its commit or rollback.
+bool g_ledgerOpen = false;
 
 // The file's SQLite result codes (an extended code carries its primary one in
 // the low byte; CANTOPEN at a write is the journal that cannot be created
@@ -121,10 +124,11 @@ bool execWithDeferredBegin(const QString& statement, const QSqlQuery& bound)
     g_beginDeferred = false;
     const PipelineStatement row = pipelineStatement(statement, bound);
     QSqlError error;
-    if (beginWithStatement(row, error))
+    if (beginWithStatement(row, error)
+        || (connectionLost(error) && reopenServerConnection() && beginWithStatement(row, error))) {
+        g_ledgerOpen = true;
         return true;
-    if (connectionLost(error) && reopenServerConnection() && beginWithStatement(row, error))
-        return true;
+    }
     qDebug() << "begin with insert:" << error.text();
     noteLedgerWriteError(error);
     return false;
@@ -148,15 +152,54 @@ LedgerFault beginLedgerTransaction()
     QSqlQuery query;
     if (!dialect.isServer())
         query.exec(QStringLiteral("pragma busy_timeout = %1").arg(g_lockWaitMs));
-    if (execOrReconnect(query, dialect.beginWrite()))
+    if (execOrReconnect(query, dialect.beginWrite())) {
+        g_ledgerOpen = true;
         return LedgerFault::None;
+    }
     qDebug() << dialect.beginWrite() << query.lastError().text();
     return faultOf(query.lastError());
+}
+
+bool execReading(QSqlQuery& query)
+{
+    if (query.exec())
+        return true;
+    QSqlDatabase db = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    static QElapsedTimer lastTry;
+    if (g_ledgerOpen || !SqlDialect::of(db).isServer() || query.driver() != db.driver()
+        || !connectionLost(query.lastError())
+        || (lastTry.isValid() && lastTry.elapsed() < kReadReconnectPauseMs))
+        return false;
+    lastTry.start();
+    const QString statement = query.lastQuery();
+    QVariantList values;
+    for (int i = 0; i < query.boundValues().size(); ++i)
+        values.append(query.boundValue(i));
+    const bool forwardOnly = query.isForwardOnly();
+    if (!reopenServerConnection())
+        return false;
+    // What the old connection prepared is gone with it.
+    QSqlQuery fresh(db);
+    fresh.setForwardOnly(forwardOnly);
+    if (!fresh.prepare(statement))
+        return false;
+    for (int i = 0; i < values.size(); ++i)
+        fresh.bindValue(i, values.at(i));
+    query = fresh;
+    return query.exec();
 }
 
 bool commitLedgerTransaction()
 {
     g_beginDeferred = false;
+    g_ledgerOpen = false;
+    if (SqlDialect::current().isServer() && !serverTransactionCommittable()) {
+        // Nothing of this row would be committed: it goes to the outbox.
+        qDebug() << "commit: the row's transaction is gone";
+        noteLedgerWriteError(QSqlError(QStringLiteral("commit"), QStringLiteral("no transaction to commit"),
+            QSqlError::TransactionError, QStringLiteral("25P01")));
+        return false;
+    }
     QSqlQuery query;
     if (query.exec(QStringLiteral("commit")))
         return true;
@@ -167,6 +210,7 @@ bool commitLedgerTransaction()
 
 void rollbackLedgerTransaction()
 {
+    g_ledgerOpen = false;
     // A begin still waiting was never sent.
     if (std::exchange(g_beginDeferred, false))
         return;

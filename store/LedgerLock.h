@@ -29,6 +29,12 @@ bool execWithDeferredBegin(const QString& statement, const QSqlQuery& bound);
 // On the server: a round trip on the default connection, which is opened
 // anew when the server dropped it. True on the station file.
 bool ensureLedgerConnection();
+// Runs a prepared read on the default connection. On the server a connection
+// it finds dropped is opened anew and the read run again, outside a money
+// transaction only and at most once every few seconds (a browser reads again
+// at each repaint).
+bool execReading(QSqlQuery& query);
+inline constexpr int kReadReconnectPauseMs = 5000;
 bool commitLedgerTransaction();
 void rollbackLedgerTransaction();
 

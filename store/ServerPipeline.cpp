@@ -132,6 +132,12 @@ Prepared& prepared()
 
 } // namespace
 
+bool serverTransactionCommittable()
+{
+    PGconn* connection = defaultConnectionHandle();
+    return !connection || PQtransactionStatus(connection) == PQTRANS_INTRANS;
+}
+
 void forgetPipelineStatements()
 {
     prepared() = Prepared();

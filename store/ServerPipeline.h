@@ -31,3 +31,8 @@ PipelineStatement pipelineStatement(const QString& statement, const QSqlQuery& b
 bool beginWithStatement(const PipelineStatement& statement, QSqlError& error);
 // The connection is about to close or go: what was prepared on it goes too.
 void forgetPipelineStatements();
+// Whether the default server connection holds a transaction that can still
+// commit. The server answers a commit outside a transaction (a connection
+// opened anew) or after a failed statement as if it had worked. True when the
+// default connection is not a server connection.
+bool serverTransactionCommittable();

@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QtTest>
+#include <functional>
 
 // The ledger on a real PostgreSQL server: the schema the set-up script and
 // the station create, the station role's rights, and a server that is away.
@@ -138,7 +139,8 @@ private slots:
     // and owes nothing; once it is back the dropped connection is opened anew.
     // A recharge secured before a crash and kept after it waits in the outbox
     // with an uncertain commit: delivered once, and delivering the same file
-    // again (a crash before the outbox was rewritten) adds nothing.
+    // again (a crash before the outbox was rewritten) adds nothing. A commit
+    // that would commit nothing is kept locally too.
     void server_crash_refuses_then_keeps_and_delivers_once()
     {
         QTemporaryDir dir;
@@ -166,6 +168,20 @@ private slots:
         QCOMPARE(outbox.deliver().delivered, 1);
         QCOMPARE(outbox.count(), 0);
         QCOMPARE(rowCount(QStringLiteral("record")), 1);
+
+        // The server answers a commit with nothing to commit as if it had
+        // worked: after a failed statement, or on a connection opened anew.
+        for (const auto& lose : std::initializer_list<std::function<void()>> {
+                 [] { QVERIFY(!QSqlQuery().exec(QStringLiteral("select * from no_such_table"))); },
+                 [] { QVERIFY(reopenServerConnection()); } }) {
+            LedgerWrite write;
+            QCOMPARE(write.secure(LedgerEntry::make(row)), LedgerSecure::Secured);
+            lose();
+            QCOMPARE(write.keep(), LedgerKept::KeptLocally);
+        }
+        outbox.deliver();
+        QCOMPARE(outbox.count(), 0);
+        QCOMPARE(rowCount(QStringLiteral("record")), 3);
         Outbox::setStationPath(Outbox::kFileName);
     }
 
