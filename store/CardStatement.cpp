@@ -1,6 +1,7 @@
 #include "CardStatement.h"
 
 #include "AuditTrail.h"
+#include "LedgerLock.h"
 #include "SqlDialect.h"
 #include "StoreDetail.h"
 
@@ -28,7 +29,7 @@ bool loadRows(const QString& table, const QString& columns, quint32 cardnum,
                                  " where cardnum = :unsigned or cardnum = :signed")
                       .arg(columns, table));
     bindCard(query, cardnum);
-    if (!query.exec())
+    if (!execReading(query))
         return false;
     while (query.next()) {
         StatementEntry entry = fromQuery(query);

@@ -1,6 +1,7 @@
 #include "DeskTotals.h"
 
 #include "IdRuns.h"
+#include "LedgerLock.h"
 #include "RecordIndex.h"
 #include "SqlDialect.h"
 
@@ -71,7 +72,7 @@ bool addTable(const TableSums& tableSums, const QString& from, const QString& to
         query.bindValue(QStringLiteral(":to"), to);
         if (!manager.isEmpty())
             query.bindValue(QStringLiteral(":manager"), manager);
-        if (!query.exec())
+        if (!execReading(query))
             return false;
         addGroups(query, tableSums, rows);
         return true;

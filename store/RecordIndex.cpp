@@ -1,6 +1,7 @@
 #include "RecordIndex.h"
 
 #include "Database.h"
+#include "LedgerLock.h"
 #include "SqlDialect.h"
 
 #include <QAtomicInteger>
@@ -816,7 +817,7 @@ bool RecordIndex::ledgerIdRuns(const QSqlDatabase& db, const QString& table, qin
                        "as grp from %1 where id > :after) as ranked group by grp order by 1")
             .arg(name));
     query.bindValue(QStringLiteral(":after"), after);
-    if (!query.exec())
+    if (!execReading(query))
         return false;
     while (query.next())
         out.appendRun(query.value(0).toLongLong(), query.value(1).toLongLong());
@@ -833,7 +834,7 @@ bool RecordIndex::ledgerLike(const QSqlDatabase& db, const QString& table, const
                       .arg(dialect.table(table), dialect.like(column, QStringLiteral(":pattern"))));
     query.bindValue(QStringLiteral(":first"), first);
     query.bindValue(QStringLiteral(":pattern"), pattern);
-    if (!query.exec())
+    if (!execReading(query))
         return false;
     while (query.next())
         out.append(query.value(0).toLongLong());
@@ -851,7 +852,7 @@ bool RecordIndex::ledgerDates(const QSqlDatabase& db, const QString& table, cons
     query.bindValue(QStringLiteral(":first"), first);
     query.bindValue(QStringLiteral(":from"), from);
     query.bindValue(QStringLiteral(":to"), to);
-    if (!query.exec())
+    if (!execReading(query))
         return false;
     while (query.next())
         out.append(query.value(0).toLongLong());

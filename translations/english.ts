@@ -1781,6 +1781,14 @@ statement</translation>
         <translation>No result</translation>
     </message>
     <message>
+        <source>查询失败，无法读取数据库</source>
+        <translation>Search failed: the database could not be read</translation>
+    </message>
+    <message>
+        <source>无法读取记录，请检查数据库连接</source>
+        <translation>Records could not be read. Please check the database connection</translation>
+    </message>
+    <message>
         <source>请输入查找的姓名</source>
         <translation>Please input the name to be searched</translation>
     </message>
@@ -1924,6 +1932,14 @@ statement</translation>
         <translation>No result</translation>
     </message>
     <message>
+        <source>查询失败，无法读取数据库</source>
+        <translation>Search failed: the database could not be read</translation>
+    </message>
+    <message>
+        <source>无法读取记录，请检查数据库连接</source>
+        <translation>Records could not be read. Please check the database connection</translation>
+    </message>
+    <message>
         <source>请输入查找的姓名</source>
         <translation>Please input a name to be searched</translation>
     </message>
@@ -2057,6 +2073,14 @@ statement</translation>
     <message>
         <source>未查找到结果</source>
         <translation>No result</translation>
+    </message>
+    <message>
+        <source>查询失败，无法读取数据库</source>
+        <translation>Search failed: the database could not be read</translation>
+    </message>
+    <message>
+        <source>无法读取记录，请检查数据库连接</source>
+        <translation>Records could not be read. Please check the database connection</translation>
     </message>
     <message>
         <source>请输入查找的姓名</source>

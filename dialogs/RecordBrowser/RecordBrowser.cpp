@@ -38,6 +38,10 @@ RecordBrowser::RecordBrowser(const BrowserTable& table, QWidget* parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     m_model->setTable(table);
+    // Empty rows alone would look like rows without data.
+    connect(m_model, &GridModel::readFailed, this, [this] {
+        MessageBox::showMessage(this, trText("错误提示"), trText("无法读取记录，请检查数据库连接"));
+    });
 }
 
 RecordBrowser::~RecordBrowser()
@@ -135,10 +139,20 @@ qint64 RecordBrowser::topRow() const
 void RecordBrowser::showResult(RowSet result)
 {
     if (!result.found()) {
-        MessageBox::showMessage(this, trText("提示"), trText("未查找到结果"));
+        showNothingFound(result.status);
         return;
     }
     setRows(std::move(result.ids));
+}
+
+// A search that could not run is not an empty result: the operator would
+// take the customer for one without records.
+void RecordBrowser::showNothingFound(LookupStatus status)
+{
+    if (status == LookupStatus::Failed)
+        MessageBox::showMessage(this, trText("错误提示"), trText("查询失败，无法读取数据库"));
+    else
+        MessageBox::showMessage(this, trText("提示"), trText("未查找到结果"));
 }
 
 void RecordBrowser::setRows(IdRuns ids)
@@ -151,19 +165,19 @@ void RecordBrowser::setRows(IdRuns ids)
     m_model->setRows(std::move(ids));
 }
 
-bool RecordBrowser::loadAll()
+LookupStatus RecordBrowser::loadAll()
 {
     bool complete = true;
     RowSet opening = RecordQuery::opening(m_table, m_index.get(), GridModel::kWindowRows, complete);
     if (!opening.found())
-        return false;
+        return opening.status;
     setRows(std::move(opening.ids));
     if (!complete) {
         m_fullList = new IdListReader(m_table.name, this);
         connect(m_fullList, &QThread::finished, this, &RecordBrowser::adoptFullList);
         m_fullList->start();
     }
-    return true;
+    return LookupStatus::Found;
 }
 
 void RecordBrowser::adoptFullList()
@@ -183,8 +197,9 @@ void RecordBrowser::adoptFullList()
 
 void RecordBrowser::reload()
 {
-    if (!loadAll())
-        MessageBox::showMessage(this, trText("提示"), trText("未查找到结果"));
+    const LookupStatus status = loadAll();
+    if (status != LookupStatus::Found)
+        showNothingFound(status);
 }
 
 void RecordBrowser::loadQuietly()

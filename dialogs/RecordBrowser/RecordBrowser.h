@@ -95,9 +95,10 @@ protected:
 private:
     QString trText(const char* source) const;
     void showResult(RowSet result);
+    void showNothingFound(LookupStatus status);
     void setRows(IdRuns ids);
     // Every row of the table; false when none (or the read failed).
-    bool loadAll();
+    LookupStatus loadAll();
     // The ids of the whole table read meanwhile replace the first rows.
     void adoptFullList();
 

@@ -1,5 +1,6 @@
 #include "GridModel.h"
 
+#include <QTimer>
 #include <algorithm>
 
 GridModel::GridModel(QObject* parent)
@@ -59,6 +60,10 @@ void GridModel::setWindowStart(qint64 start)
 const GridModel::Page& GridModel::page(qint64 number) const
 {
     auto found = m_pages.find(number);
+    if (found != m_pages.end() && found->failed && found->read.hasExpired(kRetryMs)) {
+        m_pages.erase(found);
+        found = m_pages.end();
+    }
     if (found == m_pages.end()) {
         if (m_pages.size() >= kCachedPages) {
             auto oldest = std::min_element(
@@ -66,12 +71,34 @@ const GridModel::Page& GridModel::page(qint64 number) const
             m_pages.erase(oldest);
         }
         Page fresh;
-        if (m_table)
-            RecordQuery::fetch(*m_table, m_ids, number * kPageRows, kPageRows, fresh.cells);
+        if (m_table) {
+            fresh.failed = !RecordQuery::fetch(*m_table, m_ids, number * kPageRows, kPageRows, fresh.cells);
+            fresh.read.start();
+            noteRead(!fresh.failed);
+        }
         found = m_pages.insert(number, fresh);
     }
     found->used = ++m_uses;
     return *found;
+}
+
+// Called while the view paints: what follows from a failure is queued.
+void GridModel::noteRead(bool ok) const
+{
+    auto* self = const_cast<GridModel*>(this);
+    if (!ok && !m_failing)
+        QMetaObject::invokeMethod(self, &GridModel::readFailed, Qt::QueuedConnection);
+    m_failing = !ok;
+    if (ok || m_retrying)
+        return;
+    // The view asks again for what it shows, and so reads the failed pages anew.
+    m_retrying = true;
+    QTimer::singleShot(kRetryMs + 10, self, [self] {
+        self->m_retrying = false;
+        if (self->rowCount() > 0)
+            emit self->dataChanged(self->index(0, 0),
+                self->index(self->rowCount() - 1, self->columnCount() - 1), { Qt::DisplayRole });
+    });
 }
 
 QString GridModel::text(qint64 row, int column) const

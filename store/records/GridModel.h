@@ -3,6 +3,7 @@
 #include "RecordQuery.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPair>
 #include <QStringList>
@@ -14,7 +15,8 @@
 // per section), moved by the browser as the operator scrolls; the vertical
 // header shows the rows' numbers in the whole result. Every cell can be
 // edited on screen; the edit is kept by row id (the database is never
-// written) until the next reload or search replaces the result.
+// written) until the next reload or search replaces the result. A page that
+// could not be read shows empty and is read again kRetryMs later.
 class GridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -24,6 +26,7 @@ public:
     static constexpr int kWindowRows = 10000;
     static constexpr int kPageRows = 128;
     static constexpr int kCachedPages = 24;
+    static constexpr int kRetryMs = 5000;
 
     explicit GridModel(QObject* parent = nullptr);
 
@@ -52,12 +55,19 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+signals:
+    // Rows on screen could not be read, after they could (once a failure).
+    void readFailed();
+
 private:
     struct Page
     {
         RowCells cells;
         quint64 used = 0;
+        bool failed = false;
+        QElapsedTimer read;
     };
+    void noteRead(bool ok) const;
     const Page& page(qint64 number) const;
     int windowRows() const;
     void applyEdits(qint64 row, RowCells& cells) const;
@@ -68,5 +78,7 @@ private:
     qint64 m_start = 0;
     mutable QHash<qint64, Page> m_pages;
     mutable quint64 m_uses = 0;
+    mutable bool m_failing = false;
+    mutable bool m_retrying = false;
     QHash<QPair<qint64, int>, QString> m_edited;
 };

@@ -1,6 +1,7 @@
 #include "RecordQuery.h"
 
 #include "CardCrypto.h"
+#include "LedgerLock.h"
 #include "RecordIndex.h"
 #include "SqlDialect.h"
 #include "StoreDetail.h"
@@ -149,7 +150,7 @@ RowSet opening(const BrowserTable& table, RecordIndex* index, int rows, bool& co
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("select id from %1 order by id limit :rows").arg(tableName(db, table.name)));
     query.bindValue(QStringLiteral(":rows"), rows + 1);
-    if (!query.exec())
+    if (!execReading(query))
         return result;
     int read = 0;
     while (query.next() && read < rows) {
@@ -195,7 +196,7 @@ bool fetch(const BrowserTable& table, const IdRuns& ids, qint64 row, int rows, R
 
     const auto readInto = [&](QSqlQuery& query) {
         query.setForwardOnly(true);
-        if (!query.exec())
+        if (!execReading(query))
             return false;
         while (query.next()) {
             const qint64 at = ids.rowOf(query.value(0).toLongLong()) - row;

@@ -122,6 +122,13 @@ private slots:
 
         click(&dialog, "btn_refresh_user");
         QCOMPARE(dialog.model()->rowCount(), 2);
+
+        // A search that cannot be run is not an empty result.
+        MessageBox::clear();
+        QVERIFY(QSqlQuery().exec(QStringLiteral("alter table user rename to user_gone")));
+        click(&dialog, "btn_userScName");
+        QCOMPARE(RecordsFixture::messageTexts(), QStringList { "查询失败，无法读取数据库" });
+        QCOMPARE(dialog.model()->rowCount(), 2);
     }
 
     void empty_search_fields_ask_for_text_data()

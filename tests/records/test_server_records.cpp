@@ -9,6 +9,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -107,6 +108,33 @@ private slots:
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("records.xlsx"))).size() > 0);
         MessageBox::setTestMode(false);
         FileDialog::setTestMode(false);
+    }
+
+    // A read on a connection the server dropped opens it anew; a page that
+    // cannot be read is said once, not kept empty, and read again later.
+    void reads_come_back_after_the_server_restarts()
+    {
+        QVERIFY(prepareServerDatabase(m_server.stationSettings(m_server.freshLedger())).opened);
+        QVERIFY(QSqlQuery().exec(QStringLiteral("insert into \"user\" (id, cardnum, name) select g, g, "
+                                                "'Holder ' || g from generate_series(1, 300) as g")));
+        GridModel model;
+        model.setTitles(QVector<QString>(12).toList());
+        model.setTable(BrowserTable::user());
+        model.setRows(RecordQuery::all(BrowserTable::user()).ids);
+        QCOMPARE(model.text(0, 2), QStringLiteral("Holder 1"));
+        QVERIFY(m_server.stop(QStringLiteral("immediate")) && m_server.resume());
+        QCOMPARE(model.text(128, 2), QStringLiteral("Holder 129"));
+
+        QSignalSpy failed(&model, &GridModel::readFailed);
+        QVERIFY(m_server.stop(QStringLiteral("immediate")));
+        QCOMPARE(model.text(256, 2), QString());
+        QCOMPARE(model.text(257, 2), QString());
+        QTRY_COMPARE(failed.count(), 1);
+        QCOMPARE(
+            RecordQuery::byName(BrowserTable::user(), QStringLiteral("Holder")).status, LookupStatus::Failed);
+        QVERIFY(m_server.resume());
+        QTRY_COMPARE_WITH_TIMEOUT(model.text(256, 2), QStringLiteral("Holder 257"), 3 * GridModel::kRetryMs);
+        QCOMPARE(failed.count(), 1);
     }
 
 private:
