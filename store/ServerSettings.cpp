@@ -49,11 +49,14 @@ ServerSettings loadServerSettings(const QString& path)
 {
     ServerSettings settings;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.exists())
         return settings;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
-    if (!document.isObject())
+    const QJsonDocument document
+        = file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()) : QJsonDocument();
+    if (!document.isObject()) {
+        settings.unreadable = true;
         return settings;
+    }
     const QJsonObject object = document.object();
     const auto readText = [&object](const char* key, QString& field) {
         const QJsonValue value = object.value(QLatin1String(key));
@@ -99,7 +102,9 @@ bool saveServerSettings(const ServerSettings& settings, const QString& path)
 {
     const bool saved = writeServerSettings(settings, path);
     AuditTrail::record(AuditAction::ConfigChange,
-        QStringLiteral("%1 %2").arg(QFileInfo(path).fileName(), settings.useServer ? settings.address() : QString()).trimmed(),
+        QStringLiteral("%1 %2")
+            .arg(QFileInfo(path).fileName(), settings.useServer ? settings.address() : QString())
+            .trimmed(),
         AuditTrail::outcome(saved));
     return saved;
 }

@@ -17,6 +17,9 @@ struct ServerSettings
     QString database = QStringLiteral("veloka");
     QString user = QStringLiteral("veloka_station");
     QString passFile; // empty: libpq's own search
+    // The file is there but cannot be read: neither back end is chosen, as
+    // the local file would quietly take money meant for the server.
+    bool unreadable = false;
 
     // "host:port/database" as the main window and the messages name it.
     QString address() const;
@@ -27,8 +30,9 @@ struct ServerSettings
 
 inline const QString kServerSettingsFileName = QStringLiteral("server.ini");
 
-// A missing or malformed file, or one that does not choose the server, gives
-// the local file. Values of the wrong type keep their defaults.
+// A missing file, or one that does not choose the server, gives the local
+// file; one that cannot be read or is not a settings object is `unreadable`.
+// Values of the wrong type keep their defaults.
 ServerSettings loadServerSettings(const QString& path = kServerSettingsFileName);
 // Replaces the file atomically; false when it could not be written.
 bool saveServerSettings(const ServerSettings& settings, const QString& path = kServerSettingsFileName);

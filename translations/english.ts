@@ -10,6 +10,12 @@
 Set the server up with server-setup first.</translation>
     </message>
     <message>
+        <source>服务器设置文件%1已损坏，无法读取。
+请修复或删除该文件后重新启动。</source>
+        <translation>The server settings file %1 is damaged and cannot be read.
+Repair or delete it, then restart.</translation>
+    </message>
+    <message>
         <source>无法连接数据库服务器 %1
 %2
 请检查网络和服务器设置（server.ini）后重新启动。</source>

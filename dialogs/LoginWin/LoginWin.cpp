@@ -73,6 +73,14 @@ LoginWin::~LoginWin() = default;
 void LoginWin::setUpDatabase()
 {
     const ServerSettings server = loadServerSettings();
+    if (server.unreadable) {
+        showMessage(this, tr("错误提示"),
+            tr("服务器设置文件%1已损坏，无法读取。\n请修复或删除该文件后重新启动。")
+                .arg(kServerSettingsFileName));
+        m_closedAtStart = true;
+        close();
+        return;
+    }
     // A file locked by another program is waited for a few seconds, visibly.
     std::unique_ptr<QWidget> notice;
     bool noticeShown = false;
@@ -199,7 +207,8 @@ void LoginWin::on_btn_login_clicked()
 
 QString LoginWin::lockedText(const QDateTime& until) const
 {
-    return tr("登录失败次数过多，该用户名已锁定至 %1。").arg(until.toLocalTime().toString(QStringLiteral("hh:mm")));
+    return tr("登录失败次数过多，该用户名已锁定至 %1。")
+        .arg(until.toLocalTime().toString(QStringLiteral("hh:mm")));
 }
 
 void LoginWin::showModePicture()

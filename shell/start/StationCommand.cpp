@@ -21,6 +21,8 @@ const char* const kExport = "--export-snapshot";
 QString openLedger()
 {
     const ServerSettings server = loadServerSettings();
+    if (server.unreadable)
+        return kServerSettingsFileName;
     const DatabaseStartup startup = server.useServer ? prepareServerDatabase(server) : prepareDatabase();
     if (server.useServer && (!startup.opened || startup.schemaMissing))
         return server.address() + QStringLiteral(": ") + startup.serverError;

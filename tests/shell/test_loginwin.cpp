@@ -5,6 +5,7 @@
 #include "ManStore.h"
 #include "MessageBox.h"
 #include "ProgramLauncher.h"
+#include "ServerSettings.h"
 #include "ShellTestSupport.h"
 #include "StationClock.h"
 #include "VersionCheck.h"
@@ -43,6 +44,7 @@ private slots:
     void unopenable_database_reports_and_marks_window_closed();
     void database_locked_elsewhere_is_waited_for_then_reported();
     void absent_ledger_server_reports_and_marks_window_closed();
+    void unreadable_server_settings_refuse_the_start();
     void ledger_that_cannot_be_written_is_reported_at_start();
     void newer_version_starts_updater_and_closes_window_data();
     void newer_version_starts_updater_and_closes_window();
@@ -364,6 +366,22 @@ void TestLoginWin::absent_ledger_server_reports_and_marks_window_closed()
                  QStringLiteral("无法连接数据库服务器 %1:5999/veloka\n").arg(m_dir->path())),
         qPrintable(MessageBox::last().text));
     QVERIFY(!QFile::exists(QStringLiteral("database.db")));
+}
+
+// The local file would quietly take money meant for the server.
+void TestLoginWin::unreadable_server_settings_refuse_the_start()
+{
+    for (const QByteArray& text : { QByteArray("{\"backend\": \"server\", \"host"), QByteArray("[]") }) {
+        MessageBox::clear();
+        QFile file(kServerSettingsFileName);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
+        auto w = makeWindow();
+        QVERIFY(w->closedAtStart());
+        QCOMPARE(MessageBox::last().text,
+            QStringLiteral("服务器设置文件server.ini已损坏，无法读取。\n请修复或删除该文件后重新启动。"));
+        QVERIFY(!QFile::exists(QStringLiteral("database.db")));
+    }
 }
 
 void TestLoginWin::ledger_that_cannot_be_written_is_reported_at_start()
