@@ -194,6 +194,10 @@ Close that program and start again.</translation>
         <translation>Installation refused: %1 is not part of the program</translation>
     </message>
     <message>
+        <source>拒绝安装：%1 不是完整的程序</source>
+        <translation>Installation refused: %1 is not a complete program</translation>
+    </message>
+    <message>
         <source>安装失败：%1</source>
         <translation>Installation failed: %1</translation>
     </message>

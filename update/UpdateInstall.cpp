@@ -72,6 +72,57 @@ void rollBack(const QList<Step>& done)
     }
 }
 
+quint64 readUnsigned(const QByteArray& data, int offset, int size, bool bigEndian)
+{
+    quint64 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = value << 8 | static_cast<uchar>(data.at(offset + (bigEndian ? i : size - 1 - i)));
+    return value;
+}
+
+#ifndef Q_OS_WIN
+bool tableFits(quint64 offset, quint64 entrySize, quint64 count, quint64 fileSize)
+{
+    return count == 0 || (offset <= fileSize && entrySize * count <= fileSize - offset);
+}
+
+// The program and section header tables must lie within the file; the
+// section table is normally the last thing a linker writes.
+bool isCompleteElf(QFile& file)
+{
+    const QByteArray head = file.read(64);
+    if (head.size() < 52
+        || !head.startsWith("\x7f"
+                            "ELF"))
+        return false;
+    const bool wide = head.at(4) == 2;
+    const bool bigEndian = head.at(5) == 2;
+    if ((!wide && head.at(4) != 1) || (!bigEndian && head.at(5) != 1) || (wide && head.size() < 64))
+        return false;
+    const int width = wide ? 8 : 4;
+    const int tableOffsets = wide ? 0x20 : 0x1C;
+    const int tableSizes = tableOffsets + 2 * width + 6;
+    const quint64 programTable = readUnsigned(head, tableOffsets, width, bigEndian);
+    const quint64 sectionTable = readUnsigned(head, tableOffsets + width, width, bigEndian);
+    const quint64 programEntry = readUnsigned(head, tableSizes, 2, bigEndian);
+    const quint64 programCount = readUnsigned(head, tableSizes + 2, 2, bigEndian);
+    const quint64 sectionEntry = readUnsigned(head, tableSizes + 4, 2, bigEndian);
+    const quint64 sectionCount = readUnsigned(head, tableSizes + 6, 2, bigEndian);
+    const quint64 size = static_cast<quint64>(file.size());
+    return programCount > 0 && tableFits(programTable, programEntry, programCount, size)
+        && tableFits(sectionTable, sectionEntry, sectionCount, size);
+}
+#else
+bool isPeImage(QFile& file)
+{
+    const QByteArray dos = file.read(64);
+    if (dos.size() < 64 || !dos.startsWith("MZ"))
+        return false;
+    return file.seek(static_cast<qint64>(readUnsigned(dos, 0x3C, 4, false)))
+        && file.read(4) == QByteArray("PE\0\0", 4);
+}
+#endif
+
 Result failed(Outcome outcome, const QString& fileName, const QStringList& fileNames)
 {
     discardSet(fileNames);
@@ -88,6 +139,18 @@ bool isProgramFile(const QString& fileName)
 {
     return fileName == ProgramLauncher::stationProgramName()
         || fileName == ProgramLauncher::updaterProgramName();
+}
+
+bool isCompleteProgram(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+#ifdef Q_OS_WIN
+    return isPeImage(file);
+#else
+    return isCompleteElf(file);
+#endif
 }
 
 bool replaceFile(const QString& from, const QString& to)
@@ -107,6 +170,8 @@ Result installSet(const QStringList& fileNames)
         const QFileInfo copy(temporaryName(name));
         if (!copy.isFile() || copy.isSymLink())
             return failed(Outcome::Missing, name, names);
+        if (isProgramFile(QFileInfo(name).fileName()) && !isCompleteProgram(copy.filePath()))
+            return failed(Outcome::NotAProgram, name, names);
         if (QFileInfo(name).isDir())
             return failed(Outcome::ReplaceFailed, name, names);
     }

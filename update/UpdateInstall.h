@@ -22,7 +22,12 @@ bool isProgramFile(const QString& fileName);
 // or the new file, never missing.
 bool replaceFile(const QString& from, const QString& to);
 
-enum class Outcome { Installed, Missing, ReplaceFailed };
+// True when the file holds a whole program in this platform's executable
+// format. An error page served with a success status is none, and on ELF
+// systems neither is a program cut short before its header tables end.
+bool isCompleteProgram(const QString& path);
+
+enum class Outcome { Installed, Missing, NotAProgram, ReplaceFailed };
 struct Result
 {
     Outcome outcome = Outcome::Installed;
@@ -30,7 +35,8 @@ struct Result
 };
 
 // Moves each file's temporary copy over the file, giving it the mode of the
-// file it replaces (a program new to the directory becomes executable). Either
+// file it replaces (a program new to the directory becomes executable). A
+// copy that is no complete program is refused before anything changes. Either
 // every file is replaced or, on failure, every file is back as it was and the
 // temporary copies are gone.
 Result installSet(const QStringList& fileNames);

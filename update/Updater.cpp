@@ -8,6 +8,7 @@
 #include "ui_Updater.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <QUrl>
 #include <limits>
 
@@ -164,6 +165,10 @@ void Updater::onReplyFinished(int statusCode)
 void Updater::install()
 {
     const UpdateInstall::Result result = UpdateInstall::installSet(m_fileNames);
+    if (result.outcome == UpdateInstall::Outcome::NotAProgram) {
+        showFailure(tr("拒绝安装：%1 不是完整的程序").arg(QFileInfo(result.fileName).fileName()));
+        return;
+    }
     if (result.outcome != UpdateInstall::Outcome::Installed) {
         showFailure(tr("安装失败：%1").arg(result.fileName));
         return;

@@ -30,6 +30,40 @@ void writeProgram(const QString& name, const QByteArray& content)
     QFile::setPermissions(name, Mode0750);
 }
 
+// A program header of this platform whose tables end with the image; the
+// rest is `fill`.
+QByteArray programImage(int size, char fill)
+{
+    QByteArray image(size, fill);
+    const auto put = [&image](int at, quint64 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            image[at + i] = static_cast<char>(value >> (8 * i));
+    };
+#ifdef Q_OS_WIN
+    image.replace(0, 2, "MZ");
+    put(0x3C, 64, 4);
+    image.replace(64, 4, QByteArray("PE\0\0", 4));
+#else
+    image.replace(0, 6, QByteArray::fromHex("7f454c460201")); // ELF, 64-bit, little-endian
+    put(0x20, 64, 8); // program header table right after the header
+    put(0x28, size - 64, 8); // one section header ends the image
+    put(0x36, 56, 2);
+    put(0x38, 1, 2);
+    put(0x3A, 64, 2);
+    put(0x3C, 1, 2);
+#endif
+    return image;
+}
+
+// The installed station and updater, and an update.ini listing the server's new pair.
+void stageUpdateOfInstalledPair(const TestHttpServer& server)
+{
+    writeProgram("Veloka", "older program");
+    writeProgram("Updater", "older updater");
+    UpdateTestBed::writeFile(
+        "update.ini", (server.url("/Veloka/Veloka") + "\n" + server.url("/Veloka/Updater")).toUtf8());
+}
+
 QStringList strayFiles()
 {
     return QDir().entryList({ "*_tmp", "*_old" }, QDir::AllEntries | QDir::System);
@@ -48,6 +82,8 @@ private slots:
     void downloads_every_address_in_turn_then_starts_first_program_data();
     void downloads_every_address_in_turn_then_starts_first_program();
     void start_failure_warns_and_closes();
+    void served_file_that_is_no_whole_program_is_not_installed_data();
+    void served_file_that_is_no_whole_program_is_not_installed();
     void transfer_error_keeps_window_open_with_reason_data();
     void transfer_error_keeps_window_open_with_reason();
     void list_naming_station_data_refused_before_download_data();
@@ -102,9 +138,10 @@ void TestUpdater::downloads_every_address_in_turn_then_starts_first_program_data
 void TestUpdater::downloads_every_address_in_turn_then_starts_first_program()
 {
     QFETCH(bool, updaterLinked);
-    const QByteArray program(30000, 'P');
+    const QByteArray program = programImage(30000, 'P');
+    const QByteArray updater = programImage(2000, 'U');
     m_server->setRoute("/Veloka/Veloka", { 200, program, 150, -1, -1, false });
-    m_server->setRoute("/Veloka/Updater", { 200, QByteArray(2000, 'U'), 150, -1, -1, false });
+    m_server->setRoute("/Veloka/Updater", { 200, updater, 150, -1, -1, false });
     writeProgram("Veloka", "older program");
     if (updaterLinked) {
         QDir().mkdir("installed");
@@ -136,7 +173,7 @@ void TestUpdater::downloads_every_address_in_turn_then_starts_first_program()
     QCOMPARE(m_server->requests().at(1).range, QByteArray("bytes=0-"));
     QCOMPARE(UpdateTestBed::fileContent("Veloka"), program);
     QCOMPARE(QFile::permissions("Veloka"), Mode0750);
-    QCOMPARE(UpdateTestBed::fileContent("Updater"), QByteArray(2000, 'U'));
+    QCOMPARE(UpdateTestBed::fileContent("Updater"), updater);
     QVERIFY(!QFileInfo("Updater").isSymLink());
     QVERIFY(QFile::permissions("Updater") & QFileDevice::ExeOwner);
     if (updaterLinked)
@@ -152,7 +189,7 @@ void TestUpdater::downloads_every_address_in_turn_then_starts_first_program()
 
 void TestUpdater::start_failure_warns_and_closes()
 {
-    m_server->setBody("/Veloka/Veloka", "program");
+    m_server->setBody("/Veloka/Veloka", programImage(1000, 'P'));
     UpdateTestBed::writeFile("update.ini", m_server->url("/Veloka/Veloka").toUtf8());
     ProgramLauncher::setNextResult(false);
 
@@ -165,6 +202,31 @@ void TestUpdater::start_failure_warns_and_closes()
     QCOMPARE(MessageBox::last().text,
         QStringLiteral("启动主程序错误!\n可能主程序不存在或者被破坏!\n解决办法：重新安装程序!"));
     QVERIFY(!window.isVisible());
+}
+
+void TestUpdater::served_file_that_is_no_whole_program_is_not_installed_data()
+{
+    QTest::addColumn<QByteArray>("served");
+    QTest::newRow("error page with success status") << QByteArray("<html><body>Sign in</body></html>");
+    QTest::newRow("program cut short on the server") << programImage(30000, 'P').left(20000);
+}
+
+void TestUpdater::served_file_that_is_no_whole_program_is_not_installed()
+{
+    QFETCH(QByteArray, served);
+    m_server->setBody("/Veloka/Veloka", served);
+    m_server->setBody("/Veloka/Updater", programImage(2000, 'U'));
+    stageUpdateOfInstalledPair(*m_server);
+
+    Updater window;
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(labelText(window, "labelStatus").startsWith("拒绝安装："), 5000);
+    QCOMPARE(labelText(window, "labelStatus"), QStringLiteral("拒绝安装：Veloka 不是完整的程序"));
+    QCOMPARE(UpdateTestBed::fileContent("Veloka"), QByteArray("older program"));
+    QCOMPARE(UpdateTestBed::fileContent("Updater"), QByteArray("older updater"));
+    QCOMPARE(strayFiles(), QStringList());
+    QVERIFY(ProgramLauncher::requests().isEmpty());
+    QVERIFY(window.isVisible());
 }
 
 void TestUpdater::transfer_error_keeps_window_open_with_reason_data()
@@ -184,10 +246,7 @@ void TestUpdater::transfer_error_keeps_window_open_with_reason()
     QFETCH(qint64, stallAfter);
     m_server->setBody("/Veloka/Veloka", "new program");
     m_server->setRoute("/Veloka/Updater", { status, QByteArray(3000, 'U'), 0, stallAfter, dropAfter, false });
-    writeProgram("Veloka", "older program");
-    writeProgram("Updater", "older updater");
-    UpdateTestBed::writeFile(
-        "update.ini", (m_server->url("/Veloka/Veloka") + "\n" + m_server->url("/Veloka/Updater")).toUtf8());
+    stageUpdateOfInstalledPair(*m_server);
 
     Updater window;
     window.show();
