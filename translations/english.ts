@@ -206,6 +206,10 @@ Close that program and start again.</translation>
         <translation>no data received for %1 s</translation>
     </message>
     <message>
+        <source>另一个下载器正在运行</source>
+        <translation>Another downloader is already running</translation>
+    </message>
+    <message>
         <source>警告信息</source>
         <translation>Warning</translation>
     </message>

@@ -8,6 +8,7 @@
 #include "ui_Updater.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 #include <limits>
@@ -31,6 +32,7 @@ const char* const ProgressBarStyle = "QProgressBar {"
 Updater::Updater(QWidget* parent)
     : QDialog(parent)
     , m_ui(new Ui::Updater)
+    , m_folderLock(QDir::current().absoluteFilePath(QStringLiteral(".Updater.lock")))
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -48,6 +50,12 @@ Updater::Updater(QWidget* parent)
         return;
     showProgramPosition();
     m_programName = UpdateText::safeFileName(QUrl(m_urlList.first()));
+    // Only a dead holder's lock is taken over, however long the holder works.
+    m_folderLock.setStaleLockTime(0);
+    if (!m_folderLock.tryLock()) {
+        showFailure(tr("另一个下载器正在运行"));
+        return;
+    }
     if (acceptList())
         startDownload(m_urlList.first());
 }

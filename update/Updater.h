@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QLockFile>
 #include <QScopedPointer>
 #include <QStringList>
 
@@ -14,7 +15,8 @@ class Updater;
 // The second program's window: downloads every address of update.ini in turn,
 // installs the files together once all have arrived, then starts the program
 // named by the first address and closes. A list naming anything but the
-// program's own files is refused before anything is downloaded.
+// program's own files is refused before anything is downloaded, and so is
+// the work while another updater runs in the same folder.
 class Updater : public QDialog
 {
     Q_OBJECT
@@ -60,4 +62,7 @@ private:
     int m_index = 0;
     QStringList m_fileNames; // local name of each address, in list order
     bool m_listTooLarge = false;
+    // Held while this window works in the folder: two updaters would write
+    // into the same temporary files and install a mix of both.
+    QLockFile m_folderLock;
 };

@@ -82,6 +82,7 @@ private slots:
     void downloads_every_address_in_turn_then_starts_first_program_data();
     void downloads_every_address_in_turn_then_starts_first_program();
     void start_failure_warns_and_closes();
+    void second_updater_leaves_the_folder_to_the_first();
     void served_file_that_is_no_whole_program_is_not_installed_data();
     void served_file_that_is_no_whole_program_is_not_installed();
     void transfer_error_keeps_window_open_with_reason_data();
@@ -202,6 +203,28 @@ void TestUpdater::start_failure_warns_and_closes()
     QCOMPARE(MessageBox::last().text,
         QStringLiteral("启动主程序错误!\n可能主程序不存在或者被破坏!\n解决办法：重新安装程序!"));
     QVERIFY(!window.isVisible());
+}
+
+void TestUpdater::second_updater_leaves_the_folder_to_the_first()
+{
+    const QByteArray program = programImage(4000, 'P');
+    m_server->setRoute("/Veloka/Veloka", { 200, program, 0, 1000, -1, false });
+    UpdateTestBed::writeFile("update.ini", m_server->url("/Veloka/Veloka").toUtf8());
+
+    Updater first;
+    first.show();
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo("Veloka_tmp").size(), qint64(1000), 5000);
+    {
+        Updater second;
+        second.show();
+        QVERIFY(!second.nothingToDo());
+        QCOMPARE(labelText(second, "labelStatus"), QStringLiteral("另一个下载器正在运行"));
+        QTest::qWait(100);
+    }
+    m_server->releaseStalled();
+    QTRY_VERIFY_WITH_TIMEOUT(!ProgramLauncher::requests().isEmpty(), 5000);
+    QCOMPARE(m_server->requestCount("/Veloka/Veloka"), 1);
+    QCOMPARE(UpdateTestBed::fileContent("Veloka"), program);
 }
 
 void TestUpdater::served_file_that_is_no_whole_program_is_not_installed_data()
