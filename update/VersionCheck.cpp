@@ -26,6 +26,8 @@ void VersionCheck::start()
 
 void VersionCheck::fetch(const QString& address)
 {
+    if (m_stopped)
+        return;
     if (!m_downloadManager) {
         qDebug() << "m_downloadManager == NULL";
         m_downloadManager = new DownLoadManager(this);
@@ -37,8 +39,17 @@ void VersionCheck::fetch(const QString& address)
     m_downloadManager->downloadFile(address, UpdateText::localFileName(address));
 }
 
+void VersionCheck::stop()
+{
+    m_stopped = true;
+    if (m_downloadManager)
+        m_downloadManager->closeDownload();
+}
+
 void VersionCheck::onReplyFinished(int statusCode)
 {
+    if (m_stopped)
+        return;
     qDebug() << statusCode;
     ++m_finishedCount;
     if (m_finishedCount == 1) {

@@ -24,6 +24,9 @@ public:
     void start();
     // Downloads one address into the working directory under its file name.
     void fetch(const QString& address);
+    // Ends the chain for good: the transfer in progress is dropped and no
+    // update is reported any more.
+    void stop();
 
     int finishedCount() const { return m_finishedCount; }
     DownLoadManager* downloadManager() const { return m_downloadManager; }
@@ -46,4 +49,5 @@ private:
     DownLoadManager* m_downloadManager = nullptr;
     int m_finishedCount = 0;
     QByteArray m_verIni;
+    bool m_stopped = false;
 };

@@ -202,6 +202,9 @@ void LoginWin::on_btn_login_clicked()
     m_session.readerSerial.clear();
     m_session.devType = m_modeGroup->checkedId();
     m_session.language = m_ui->radio_eng->isChecked() ? English : Chinese;
+    // An answer arriving once the station runs must not start the updater:
+    // it would replace the running station and start a second one.
+    m_versionCheck->stop();
     accept();
 }
 

@@ -8,6 +8,7 @@
 #include "ServerSettings.h"
 #include "ShellTestSupport.h"
 #include "StationClock.h"
+#include "TestHttpServer.h"
 #include "VersionCheck.h"
 
 #include <QComboBox>
@@ -48,6 +49,7 @@ private slots:
     void ledger_that_cannot_be_written_is_reported_at_start();
     void newer_version_starts_updater_and_closes_window_data();
     void newer_version_starts_updater_and_closes_window();
+    void version_answer_after_login_starts_nothing();
 
 private:
     std::unique_ptr<LoginWin> makeWindow();
@@ -431,6 +433,28 @@ void TestLoginWin::newer_version_starts_updater_and_closes_window()
         QCOMPARE(MessageBox::last().title, QStringLiteral("警告信息"));
         QVERIFY(MessageBox::last().text.startsWith(QStringLiteral("启动主程序错误!\n")));
     }
+}
+
+void TestLoginWin::version_answer_after_login_starts_nothing()
+{
+    TestHttpServer server;
+    QVERIFY(server.start());
+    server.setRoute("/Veloka/ver.ini", { 200, "{\"ver\":99}", 0, 2, -1, false });
+    server.setBody("/Veloka/update.ini", "http://127.0.0.1/Veloka/Veloka\n");
+    auto w = makeWindow();
+    w->versionCheck()->setBaseUrl(server.url(QString()));
+    w->versionCheck()->start();
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestCount("/Veloka/ver.ini"), 1, 5000);
+
+    w->show();
+    typeLogin(w.get(), QStringLiteral("admin"), QString());
+    click(w.get(), "btn_login");
+    QCOMPARE(w->result(), int(QDialog::Accepted));
+    server.releaseStalled();
+    QTest::qWait(300);
+
+    QCOMPARE(server.requestCount("/Veloka/update.ini"), 0);
+    QVERIFY(ProgramLauncher::requests().isEmpty());
 }
 
 QTEST_MAIN(TestLoginWin)
