@@ -50,6 +50,9 @@ Updater::Updater(QWidget* parent)
         return;
     showProgramPosition();
     m_programName = UpdateText::safeFileName(QUrl(m_urlList.first()));
+    // Starting the updater again would fetch and install the same list for ever.
+    if (m_programName == ProgramLauncher::updaterProgramName())
+        m_programName = ProgramLauncher::stationProgramName();
     // Only a dead holder's lock is taken over, however long the holder works.
     m_folderLock.setStaleLockTime(0);
     if (!m_folderLock.tryLock()) {

@@ -14,7 +14,8 @@ class Updater;
 
 // The second program's window: downloads every address of update.ini in turn,
 // installs the files together once all have arrived, then starts the program
-// named by the first address and closes. A list naming anything but the
+// named by the first address (the station when that is the updater itself)
+// and closes. A list naming anything but the
 // program's own files is refused before anything is downloaded, and so is
 // the work while another updater runs in the same folder.
 class Updater : public QDialog

@@ -82,6 +82,7 @@ private slots:
     void downloads_every_address_in_turn_then_starts_first_program_data();
     void downloads_every_address_in_turn_then_starts_first_program();
     void start_failure_warns_and_closes();
+    void list_led_by_updater_starts_station_after_install();
     void second_updater_leaves_the_folder_to_the_first();
     void served_file_that_is_no_whole_program_is_not_installed_data();
     void served_file_that_is_no_whole_program_is_not_installed();
@@ -203,6 +204,20 @@ void TestUpdater::start_failure_warns_and_closes()
     QCOMPARE(MessageBox::last().text,
         QStringLiteral("启动主程序错误!\n可能主程序不存在或者被破坏!\n解决办法：重新安装程序!"));
     QVERIFY(!window.isVisible());
+}
+
+void TestUpdater::list_led_by_updater_starts_station_after_install()
+{
+    m_server->setBody("/Veloka/Updater", programImage(2000, 'U'));
+    m_server->setBody("/Veloka/Veloka", programImage(3000, 'P'));
+    UpdateTestBed::writeFile(
+        "update.ini", (m_server->url("/Veloka/Updater") + "\n" + m_server->url("/Veloka/Veloka")).toUtf8());
+
+    Updater window;
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!ProgramLauncher::requests().isEmpty(), 5000);
+    QCOMPARE(ProgramLauncher::requests().first().program,
+        QDir::toNativeSeparators(QDir::current().absoluteFilePath(ProgramLauncher::stationProgramName())));
 }
 
 void TestUpdater::second_updater_leaves_the_folder_to_the_first()
