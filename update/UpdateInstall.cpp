@@ -1,10 +1,12 @@
 #include "UpdateInstall.h"
 
 #include "ProgramLauncher.h"
+#include "UpdateText.h"
 
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 #include <cstdio>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -139,6 +141,25 @@ bool isProgramFile(const QString& fileName)
 {
     return fileName == ProgramLauncher::stationProgramName()
         || fileName == ProgramLauncher::updaterProgramName();
+}
+
+ListVerdict checkList(const QStringList& addresses, QStringList& localNames, QString& refused)
+{
+    localNames.clear();
+    for (const QString& address : addresses) {
+        const QString localName = UpdateText::localFileName(address);
+        if (localName.isEmpty()) {
+            refused = address;
+            return ListVerdict::AddressRefused;
+        }
+        const QString bareName = UpdateText::safeFileName(QUrl(address));
+        if (!isProgramFile(bareName)) {
+            refused = bareName;
+            return ListVerdict::NotProgramFile;
+        }
+        localNames << localName;
+    }
+    return ListVerdict::Accepted;
 }
 
 bool isCompleteProgram(const QString& path)

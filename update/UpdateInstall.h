@@ -18,6 +18,12 @@ QString temporaryName(const QString& fileName);
 // station's data, which an update must never overwrite.
 bool isProgramFile(const QString& fileName);
 
+// How the updater takes the addresses of update.ini: every one must name one
+// of the program's files. On refusal `refused` is the address that names no
+// file or the file name that is none of the program's.
+enum class ListVerdict { Accepted, AddressRefused, NotProgramFile };
+ListVerdict checkList(const QStringList& addresses, QStringList& localNames, QString& refused);
+
 // Replaces `to` by `from` in one step: at every moment `to` is either the old
 // or the new file, never missing.
 bool replaceFile(const QString& from, const QString& to);

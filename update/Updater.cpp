@@ -77,21 +77,18 @@ bool Updater::acceptList()
 {
     // All before the first download: a refused entry at the end of the list
     // must not leave the files before it fetched for nothing.
-    m_fileNames.clear();
-    for (const QString& address : qAsConst(m_urlList)) {
-        const QString fileName = UpdateText::localFileName(address);
-        if (fileName.isEmpty()) {
-            showFailure(tr("下载地址无效：%1").arg(address));
-            return false;
-        }
-        const QString bareName = UpdateText::safeFileName(QUrl(address));
-        if (!UpdateInstall::isProgramFile(bareName)) {
-            showFailure(tr("拒绝安装：%1 不属于本程序").arg(bareName));
-            return false;
-        }
-        m_fileNames << fileName;
+    QString refused;
+    switch (UpdateInstall::checkList(m_urlList, m_fileNames, refused)) {
+    case UpdateInstall::ListVerdict::Accepted:
+        return true;
+    case UpdateInstall::ListVerdict::AddressRefused:
+        showFailure(tr("下载地址无效：%1").arg(refused));
+        return false;
+    case UpdateInstall::ListVerdict::NotProgramFile:
+        showFailure(tr("拒绝安装：%1 不属于本程序").arg(refused));
+        return false;
     }
-    return true;
+    return false;
 }
 
 void Updater::showFailure(const QString& text)

@@ -2,6 +2,7 @@
 
 #include "DownLoadManager.h"
 #include "ProgramLauncher.h"
+#include "UpdateInstall.h"
 #include "UpdateText.h"
 
 #include <QDebug>
@@ -60,10 +61,27 @@ void VersionCheck::onReplyFinished(int statusCode)
         fetch(m_baseUrl + QStringLiteral("/Veloka/update.ini"));
     } else if (m_finishedCount == 2) {
         qDebug() << UpdateText::logPrefix(m_verIni);
-        if (isNewerVersion(m_verIni, VERSION_NUMBER))
-            emit updateAvailable(ProgramLauncher::updaterProgramName());
+        if (isNewerVersion(m_verIni, VERSION_NUMBER)) {
+            // The station closes for the updater: only for a list it will install.
+            if (updaterAcceptsList())
+                emit updateAvailable(ProgramLauncher::updaterProgramName());
+            else
+                qDebug() << "update.ini lists nothing the updater would install";
+        }
     }
     emit replyFinished(statusCode);
+}
+
+bool VersionCheck::updaterAcceptsList()
+{
+    QByteArray content;
+    if (UpdateText::readListFile(QStringLiteral("update.ini"), content) != UpdateText::ReadResult::Read)
+        return false;
+    const QStringList addresses = UpdateText::parseUpdateList(QString::fromUtf8(content));
+    QStringList localNames;
+    QString refused;
+    return !addresses.isEmpty()
+        && UpdateInstall::checkList(addresses, localNames, refused) == UpdateInstall::ListVerdict::Accepted;
 }
 
 bool VersionCheck::isNewerVersion(const QByteArray& verIni, int ownVersion)

@@ -45,6 +45,8 @@ signals:
     void replyFinished(int statusCode);
 
 private:
+    static bool updaterAcceptsList();
+
     QString m_baseUrl;
     DownLoadManager* m_downloadManager = nullptr;
     int m_finishedCount = 0;

@@ -44,18 +44,25 @@ void TestVersionCheck::cleanup()
 void TestVersionCheck::updater_started_only_for_numeric_newer_version_data()
 {
     QTest::addColumn<QByteArray>("verIni");
+    QTest::addColumn<QString>("listed");
     QTest::addColumn<bool>("update");
-    QTest::newRow("ver 21") << QByteArray("{\"ver\":21}") << true;
-    QTest::newRow("ver 20") << QByteArray("{\"ver\":20}") << false;
-    QTest::newRow("ver \"21\"") << QByteArray("{\"ver\":\"21\"}") << false;
+    const QString station = ProgramLauncher::stationProgramName();
+    QTest::newRow("ver 21") << QByteArray("{\"ver\":21}") << station << true;
+    QTest::newRow("ver 20") << QByteArray("{\"ver\":20}") << station << false;
+    QTest::newRow("ver \"21\"") << QByteArray("{\"ver\":\"21\"}") << station << false;
+    // The updater would end at once or refuse: the station is not closed for it.
+    QTest::newRow("ver 21, blank list") << QByteArray("{\"ver\":21}") << QString() << false;
+    QTest::newRow("ver 21, list naming data") << QByteArray("{\"ver\":21}") << "database.db" << false;
 }
 
 void TestVersionCheck::updater_started_only_for_numeric_newer_version()
 {
     QFETCH(QByteArray, verIni);
+    QFETCH(QString, listed);
     QFETCH(bool, update);
     m_server->setBody("/Veloka/ver.ini", verIni);
-    m_server->setBody("/Veloka/update.ini", "http://127.0.0.1/Veloka/Veloka\n");
+    m_server->setBody("/Veloka/update.ini",
+        listed.isEmpty() ? QByteArray("\n \n") : ("http://127.0.0.1/Veloka/" + listed + "\n").toUtf8());
 
     VersionCheck check;
     check.setBaseUrl(m_server->url(QString()));
