@@ -173,7 +173,8 @@ bool execReading(QSqlQuery& query)
     lastTry.start();
     const QString statement = query.lastQuery();
     QVariantList values;
-    for (int i = 0; i < query.boundValues().size(); ++i)
+    const int bound = query.boundValues().size();
+    for (int i = 0; i < bound; ++i)
         values.append(query.boundValue(i));
     const bool forwardOnly = query.isForwardOnly();
     if (!reopenServerConnection())
