@@ -1416,6 +1416,10 @@ put the card onto the induction zone, and then click "Return card"</translation>
         <source>升级失败，读卡器没有应答，请拔出USB线，再重新插入后重新升级</source>
         <translation>Upgrade failed: the card reader stopped answering. Please unplug the USB cable, plug it in again and start the upgrade again.</translation>
     </message>
+    <message>
+        <source>升级失败，固件文件在升级时被改变或无法读取，请拔出USB线，再重新插入后重新升级</source>
+        <translation>Upgrade failed: the firmware file changed or could not be read during the upgrade. Please unplug the USB cable, plug it in again and start the upgrade again.</translation>
+    </message>
 </context>
 <context>
     <name>SysDialog</name>

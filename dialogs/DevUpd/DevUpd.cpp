@@ -133,7 +133,10 @@ void DevUpd::transferFailed(int outcome, int packet, int code)
     stopWorker();
     AuditTrail::record(AuditAction::FirmwareUpgrade, QFileInfo(m_ui->edit_updFw->text()).fileName(),
         AuditTrail::outcome(false, outcome) + QStringLiteral(" packet %1 code %2").arg(packet).arg(code));
-    showTip(tr("升级失败，读卡器没有应答，请拔出USB线，再重新插入后重新升级"));
+    // The worker refuses a file that no longer has the size announced to the reader.
+    showTip(FirmwareUploader::Outcome(outcome) == FirmwareUploader::Outcome::BadImage
+            ? tr("升级失败，固件文件在升级时被改变或无法读取，请拔出USB线，再重新插入后重新升级")
+            : tr("升级失败，读卡器没有应答，请拔出USB线，再重新插入后重新升级"));
     m_ui->btn_startDevUpd->setEnabled(true);
 }
 

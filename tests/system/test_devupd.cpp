@@ -35,6 +35,7 @@ private slots:
     void tip_from_fifth_failed_open_while_timer_keeps_trying();
     void restart_request_during_transfer_still_completes();
     void silent_reader_ends_transfer_with_a_message();
+    void file_changed_after_the_start_is_not_sent();
     void close_during_transfer_stops_the_worker();
     void close_emits_w_close_false_and_deletes_the_window();
 
@@ -239,6 +240,20 @@ void TestDevUpd::silent_reader_ends_transfer_with_a_message()
     QVERIFY(closed.isEmpty());
     QVERIFY(!VirtualReader::firmwareComplete());
     QVERIFY(AuditTrail::page(AuditFilter(), 0, 1).value(0).outcome.startsWith("failed 1 packet 4"));
+}
+
+void TestDevUpd::file_changed_after_the_start_is_not_sent()
+{
+    QScopedPointer<DevUpd> dialog(makeDialog());
+    const QString path = writeFirmware(3000);
+    chooseAndStart(dialog.data(), path);
+    QVERIFY(QFile::resize(path, 1000));
+
+    QVERIFY(QMetaObject::invokeMethod(dialog.data(), "timer_exec"));
+    QTRY_COMPARE_WITH_TIMEOUT(button(dialog.data(), "btn_startDevUpd")->isEnabled(), true, 10000);
+    QCOMPARE(tips(dialog.data())->text(),
+        QString("升级失败，固件文件在升级时被改变或无法读取，请拔出USB线，再重新插入后重新升级"));
+    QVERIFY(!VirtualReader::firmwareComplete());
 }
 
 void TestDevUpd::close_during_transfer_stops_the_worker()
