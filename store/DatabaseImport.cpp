@@ -434,11 +434,13 @@ DatabaseImport::Outcome mergeTable(const MergePlan& plan, int batchSize, Transac
     using Outcome = DatabaseImport::Outcome;
     const QSqlDatabase station = QSqlDatabase::database();
     const QString source = kSchema + QLatin1Char('.') + plan.name;
-    // A missing or unreadable source table counts as empty.
+    // A missing source table counts as empty; one whose rows cannot be read is damaged.
     const QStringList names = sourceColumns(station, plan.name);
-    const qint64 total = names.isEmpty() ? -1 : rowCount(station, source);
-    if (total < 0)
+    if (names.isEmpty())
         return Outcome::Merged;
+    const qint64 total = rowCount(station, source);
+    if (total < 0)
+        return Outcome::Damaged;
     result.held += total;
     Walk walk { source, rowidName(station, source, names), {} };
     for (const QString& name : names)
@@ -539,9 +541,11 @@ DatabaseImport::Outcome mergeTableIntoServer(const MergePlan& plan, const QSqlDa
     using Outcome = DatabaseImport::Outcome;
     const QString relation = quotedName(plan.name);
     const QStringList sourceNames = sourceColumns(source, plan.name, QStringLiteral("main"));
-    const qint64 total = sourceNames.isEmpty() ? -1 : rowCount(source, relation);
+    if (sourceNames.isEmpty())
+        return Outcome::Merged; // a missing source table counts as empty, as on the file
+    const qint64 total = rowCount(source, relation);
     if (total < 0)
-        return Outcome::Merged; // a missing or unreadable source table counts as empty, as on the file
+        return Outcome::Damaged;
     result.held += total;
     QStringList cells;
     QStringList values;
@@ -705,6 +709,17 @@ DatabaseImport::Result DatabaseImport::mergeSource(Progress* progress)
     const QSqlDatabase source = QSqlDatabase::database(kConnectionName, false);
     if (!source.isOpen())
         return result;
+    // A read of a damaged page fails the commit of the whole merge, and a table
+    // that cannot be read is no empty one: a damaged file is refused before any
+    // row is merged.
+    QSqlQuery check(source);
+    if (!check.exec(QStringLiteral("pragma quick_check(1)")) || !check.next()
+        || check.value(0).toString() != QLatin1String("ok")) {
+        qDebug() << "import source damaged" << check.value(0).toString() << check.lastError().text();
+        result.outcome = Outcome::Damaged;
+        return result;
+    }
+    check.finish();
     // Table by table in the merge order, until one does not merge.
     const auto eachTable = [&](const std::function<Outcome(const MergePlan&)>& mergeOne) {
         for (const MergePlan& plan : mergePlans()) {

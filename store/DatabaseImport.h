@@ -26,11 +26,12 @@ public:
         Cancelled,
         InsertFailed,
         Incomplete, // fewer rows were read than the source holds
+        Damaged, // a source table is there but its rows cannot be counted
     };
     struct Result
     {
         Outcome outcome = Outcome::OpenFailed;
-        Table table = Table::User; // where it stopped, for Cancelled, InsertFailed and Incomplete
+        Table table = Table::User; // where it stopped, for Cancelled, InsertFailed, Incomplete and Damaged
         qint64 held = 0; // rows the source tables hold
         int read = 0;
         int merged = 0;

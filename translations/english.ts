@@ -1579,6 +1579,10 @@ recharging</translation>
         <translation>Import not complete: the file holds %1 rows, only %2 were read, %3 were merged</translation>
     </message>
     <message>
+        <source>导入数据库未完成：数据库文件已损坏，已读到 %1 条数据，已合并 %2 条</source>
+        <translation>Import not complete: the file is damaged; %1 rows were read, %2 were merged</translation>
+    </message>
+    <message>
         <source>本地暂存文件无法写入，未充值，发卡器未改动</source>
         <translation>The local holding file cannot be written: nothing was loaded, the card issuer is unchanged</translation>
     </message>

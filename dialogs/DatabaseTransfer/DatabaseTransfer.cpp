@@ -139,6 +139,12 @@ void run(QWidget* parent)
                 .arg(result.read)
                 .arg(result.merged));
         break;
+    case DatabaseImport::Outcome::Damaged:
+        MessageBox::showMessage(parent, sysText("错误提示"),
+            sysText("导入数据库未完成：数据库文件已损坏，已读到 %1 条数据，已合并 %2 条")
+                .arg(result.read)
+                .arg(result.merged));
+        break;
     case DatabaseImport::Outcome::Cancelled:
         break;
     case DatabaseImport::Outcome::OpenFailed:

@@ -513,6 +513,33 @@ private slots:
         QCOMPARE(result.merged, 1);
     }
 
+    // A file with a damaged table is refused whole, and said to be damaged.
+    void a_damaged_file_is_refused_whole()
+    {
+        const QString source = m_fixture.path("damaged.db");
+        qint64 offset = 0;
+        int pageSize = 0;
+        buildDatabase(source, m_station, [&] {
+            QVERIFY(insertUser(RecordsFixture::user(1, "u")));
+            QVERIFY(insertRechargeRow(RecordsFixture::recharge(1, "u", "2024-06-01 10.00.00")));
+            QSqlQuery query("select rootpage, (select page_size from pragma_page_size) from sqlite_master "
+                            "where name = 'record'");
+            QVERIFY(query.next());
+            pageSize = query.value(1).toInt();
+            offset = (query.value(0).toLongLong() - 1) * pageSize;
+        });
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(offset));
+        file.write(QByteArray(pageSize, '\xff'));
+        file.close();
+
+        FileDialog::setNextFileName(source);
+        DatabaseImportPrompt::run(nullptr);
+        QCOMPARE(RecordsFixture::messageTexts(),
+            QStringList { "导入数据库未完成：数据库文件已损坏，已读到 0 条数据，已合并 0 条" });
+        QCOMPARE(values("select cardnum from user"), QStringList());
+    }
+
     void backup_replaces_only_with_a_complete_copy()
     {
         QVERIFY(QDir().mkpath(m_fixture.path("backup")));
