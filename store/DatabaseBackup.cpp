@@ -165,8 +165,24 @@ Outcome snapshot(const QString& target)
 
 Outcome backup(const QString& target)
 {
-    const QSqlDatabase live = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
-    return SqlDialect::of(live).isServer() ? snapshot(target) : copy(live.databaseName(), target);
+    QSqlDatabase live = QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false);
+    if (SqlDialect::of(live).isServer())
+        return snapshot(target);
+    // Another program writing the ledger rewrites pages in place while it
+    // commits; a read lock held over the copy keeps it out until the copy is
+    // whole, and a writer that does not let go fails the backup.
+    QSqlQuery lock(live);
+    if (!live.transaction())
+        return audited(Outcome::CopyFailed, target);
+    if (!lock.exec(QStringLiteral("select count(*) from sqlite_master"))) {
+        qDebug() << "backup lock failed" << lock.lastError().text();
+        live.rollback();
+        return audited(Outcome::CopyFailed, target);
+    }
+    lock.finish();
+    const Outcome outcome = copyFile(live.databaseName(), target);
+    live.rollback(); // before the audit row, which the rollback would take along
+    return audited(outcome, target);
 }
 
 } // namespace DatabaseBackup

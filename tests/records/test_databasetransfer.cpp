@@ -1,3 +1,4 @@
+#include "AuditTrail.h"
 #include "DatabaseBackup.h"
 #include "DatabaseImport.h"
 #include "DatabaseTransfer.h"
@@ -558,6 +559,30 @@ private slots:
         QVERIFY(QFileInfo(m_station).size() > 0);
         QCOMPARE(QDir(m_fixture.path("backup")).entryList(QDir::Files | QDir::Hidden),
             QStringList { "database.db" });
+    }
+
+    // A writer of another connection that has begun rewriting the file in
+    // place keeps the backup out: a copy then would hold a torn ledger.
+    void backup_is_refused_while_a_writer_rewrites_the_file()
+    {
+        QVERIFY(QDir().mkpath(m_fixture.path("backup")));
+        {
+            QSqlDatabase writer = addStationConnection(m_station, QStringLiteral("writer"));
+            QVERIFY(writer.open());
+            QSqlQuery query(writer);
+            // A cache of a few pages makes the writer rewrite the file before commit.
+            QVERIFY(query.exec("pragma cache_size = 2") && writer.transaction());
+            QVERIFY(
+                query.exec("with recursive n(i) as (select 1 union all select i + 1 from n where i < 2000) "
+                           "insert into user (cardnum, name) select i, printf('%0200d', i) from n"));
+            QCOMPARE(DatabaseBackup::backup(DatabaseBackup::targetPath(m_fixture.path("backup"))),
+                DatabaseBackup::Outcome::CopyFailed);
+            QVERIFY(writer.rollback());
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+        QCOMPARE(DatabaseBackup::backup(DatabaseBackup::targetPath(m_fixture.path("backup"))),
+            DatabaseBackup::Outcome::Copied);
+        QCOMPARE(AuditTrail::page(AuditFilter(), 0, 1).value(0).outcome, AuditTrail::outcome(true, 0));
     }
 
     void backup_prompt_asks_before_replacing_data()
