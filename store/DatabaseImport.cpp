@@ -664,8 +664,11 @@ bool DatabaseImport::openSource(const QString& fileName)
         return false;
     }
     // SQLite opens any file lazily; the first read tells whether it is one.
+    // An empty file reads as a database without tables: no station's file.
     QSqlQuery probe(source);
-    if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
+    if (!probe.exec(QStringLiteral("select count(*) from sqlite_master where type = 'table' "
+                                   "and lower(name) in ('user', 'record', 'backcard', 'devch')"))
+        || !probe.next() || probe.value(0).toInt() == 0) {
         qDebug() << "open false" << fileName;
         source.close();
         return false;

@@ -56,7 +56,7 @@ public:
 
     // Points the "db2" connection (registered at the first import, reused
     // after) at the file and opens it read-only. False when the file cannot be
-    // opened or is not an SQLite database.
+    // opened, is not an SQLite database or holds none of the record tables.
     bool open(const QString& fileName);
 
     // Whether the file is the station's live database, under any path or link.

@@ -494,6 +494,10 @@ private slots:
         file.close();
         DatabaseImport importer;
         QVERIFY(!importer.open(text));
+        const QString empty = m_fixture.path("empty.db");
+        QVERIFY(QFile(empty).open(QIODevice::WriteOnly));
+        QVERIFY(!importer.open(empty));
+        QCOMPARE(QFileInfo(empty).size(), qint64(0));
         QVERIFY(!importer.open(m_fixture.path("absent.db")));
         QVERIFY(!QFile::exists(m_fixture.path("absent.db")));
 
