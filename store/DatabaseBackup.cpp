@@ -2,6 +2,7 @@
 
 #include "AuditTrail.h"
 #include "Database.h"
+#include "FileSync.h"
 #include "ServerConnection.h"
 #include "SqlDialect.h"
 
@@ -25,12 +26,17 @@ QString partialPath(const QFileInfo& target)
         + QStringLiteral(".db.part");
 }
 
+// The copy reaches the disk before it takes the target's name, and the name
+// after: a power cut after "done" must not leave an empty or short backup.
 bool renameOver(const QString& partial, const QFileInfo& target)
 {
-    if (std::rename(
-            QFile::encodeName(partial).constData(), QFile::encodeName(target.absoluteFilePath()).constData())
-        == 0)
+    if (syncFile(partial)
+        && std::rename(QFile::encodeName(partial).constData(),
+               QFile::encodeName(target.absoluteFilePath()).constData())
+            == 0) {
+        syncFolderOf(target.absoluteFilePath());
         return true;
+    }
     QFile::remove(partial);
     return false;
 }

@@ -1,12 +1,13 @@
 #include "Outbox.h"
 
+#include "FileSync.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <QSet>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -73,17 +74,6 @@ bool endsInsideLine(const QString& path)
         return false;
     char last = '\n';
     return file.getChar(&last) && last != '\n';
-}
-
-// A new file's name must reach the disk too, or a power cut could lose it.
-void syncFolderOf(const QString& path)
-{
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 // A device has no end to append at (and Qt warns at the seek there).
