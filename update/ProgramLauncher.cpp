@@ -37,7 +37,7 @@ QString ProgramLauncher::stationProgramName()
 #endif
 }
 
-bool ProgramLauncher::start(const QString& fileName)
+bool ProgramLauncher::start(const QString& fileName, const QStringList& arguments)
 {
     if (fileName.isEmpty())
         return true;
@@ -45,12 +45,13 @@ bool ProgramLauncher::start(const QString& fileName)
     // the station live in its working directory.
     const QDir dir = QDir::current();
     const Request request { QDir::toNativeSeparators(dir.absoluteFilePath(fileName)),
-        QDir::toNativeSeparators(dir.absolutePath()) };
+        QDir::toNativeSeparators(dir.absolutePath()), arguments };
     if (state().testMode) {
         state().requests << request;
         return state().nextResult;
     }
-    const bool started = QProcess::startDetached(request.program, QStringList(), request.workingDirectory);
+    const bool started
+        = QProcess::startDetached(request.program, request.arguments, request.workingDirectory);
     if (!started)
         qDebug() << "cannot start" << request.program;
     return started;

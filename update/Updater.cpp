@@ -36,6 +36,13 @@ Updater::Updater(QWidget* parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    // The station closed for this update: after a failure the operator gets
+    // it back, as it was, by closing the window.
+    connect(this, &QDialog::finished, this, [this] {
+        if (m_resumeStation)
+            ProgramLauncher::start(
+                ProgramLauncher::stationProgramName(), { ProgramLauncher::skipUpdateCheckArgument() });
+    });
 
     readUpdateList();
 
@@ -57,6 +64,8 @@ Updater::Updater(QWidget* parent)
     m_folderLock.setStaleLockTime(0);
     if (!m_folderLock.tryLock()) {
         showFailure(tr("另一个下载器正在运行"));
+        // That one starts the station when done.
+        m_resumeStation = false;
         return;
     }
     if (acceptList())
@@ -95,6 +104,7 @@ void Updater::showFailure(const QString& text)
 {
     m_ui->labelStatus->setStyleSheet(QStringLiteral("color:red;"));
     m_ui->labelStatus->setText(text);
+    m_resumeStation = true;
 }
 
 void Updater::showProgramPosition()

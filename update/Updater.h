@@ -63,6 +63,7 @@ private:
     int m_index = 0;
     QStringList m_fileNames; // local name of each address, in list order
     bool m_listTooLarge = false;
+    bool m_resumeStation = false; // an update failed: closing starts the station
     // Held while this window works in the folder: two updaters would write
     // into the same temporary files and install a mix of both.
     QLockFile m_folderLock;

@@ -22,7 +22,7 @@
 #include <QTranslator>
 #include <memory>
 
-LoginWin::LoginWin(QTranslator* translator, QWidget* parent)
+LoginWin::LoginWin(QTranslator* translator, QWidget* parent, bool checkVersion)
     : hintdialog(parent)
     , m_ui(new Ui::LoginWin)
     , m_translator(translator)
@@ -65,7 +65,8 @@ LoginWin::LoginWin(QTranslator* translator, QWidget* parent)
 
     connect(m_versionCheck, &VersionCheck::replyFinished, this, &LoginWin::onReplyFinished);
     connect(m_versionCheck, &VersionCheck::updateAvailable, this, &LoginWin::startProgram);
-    m_versionCheck->start();
+    if (checkVersion)
+        m_versionCheck->start();
 }
 
 LoginWin::~LoginWin() = default;

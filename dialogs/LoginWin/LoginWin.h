@@ -26,7 +26,9 @@ class LoginWin : public hintdialog
 public:
     // translator is the application-wide one; the language switch loads into
     // it. It must outlive the window.
-    explicit LoginWin(QTranslator* translator, QWidget* parent = nullptr);
+    // Without checkVersion no newer version is looked for (a station the
+    // updater started after a failed update).
+    explicit LoginWin(QTranslator* translator, QWidget* parent = nullptr, bool checkVersion = true);
     ~LoginWin() override;
 
     // The record filled by a successful login.

@@ -4,6 +4,7 @@
 #include "AuditTrail.h"
 #include "LoginWin.h"
 #include "MainDialog.h"
+#include "ProgramLauncher.h"
 
 #include <QApplication>
 #include <QTranslator>
@@ -16,7 +17,8 @@ int StationStart::run(QApplication& app)
     // One translator for the whole run: the login window loads the chosen
     // language into it, every window built later translates through it.
     QTranslator translator;
-    auto login = std::make_unique<LoginWin>(&translator);
+    const bool checkVersion = !app.arguments().contains(ProgramLauncher::skipUpdateCheckArgument());
+    auto login = std::make_unique<LoginWin>(&translator, nullptr, checkVersion);
     if (login->closedAtStart() || login->exec() != QDialog::Accepted)
         return 0;
 

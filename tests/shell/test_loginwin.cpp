@@ -437,6 +437,9 @@ void TestLoginWin::newer_version_starts_updater_and_closes_window()
 
 void TestLoginWin::version_answer_after_login_starts_nothing()
 {
+    // Started by the updater after a failed update, the station does not ask.
+    QVERIFY(!LoginWin(&m_translator, nullptr, false).versionCheck()->downloadManager());
+
     TestHttpServer server;
     QVERIFY(server.start());
     server.setRoute("/Veloka/ver.ini", { 200, "{\"ver\":99}", 0, 2, -1, false });

@@ -235,6 +235,8 @@ void TestUpdater::second_updater_leaves_the_folder_to_the_first()
         QVERIFY(!second.nothingToDo());
         QCOMPARE(labelText(second, "labelStatus"), QStringLiteral("另一个下载器正在运行"));
         QTest::qWait(100);
+        second.close();
+        QVERIFY(ProgramLauncher::requests().isEmpty());
     }
     m_server->releaseStalled();
     QTRY_VERIFY_WITH_TIMEOUT(!ProgramLauncher::requests().isEmpty(), 5000);
@@ -307,6 +309,14 @@ void TestUpdater::transfer_error_keeps_window_open_with_reason()
     QVERIFY(ProgramLauncher::requests().isEmpty());
     QVERIFY(MessageBox::shown().isEmpty());
     m_server->releaseStalled();
+
+    // Closed, the window gives the station back as it was, which does not
+    // offer the same update again at once.
+    window.close();
+    QCOMPARE(ProgramLauncher::requests().size(), 1);
+    QVERIFY(ProgramLauncher::requests().first().program.endsWith(ProgramLauncher::stationProgramName()));
+    QCOMPARE(ProgramLauncher::requests().first().arguments,
+        QStringList { ProgramLauncher::skipUpdateCheckArgument() });
 }
 
 void TestUpdater::list_naming_station_data_refused_before_download_data()
