@@ -1369,6 +1369,10 @@ put the card onto the induction zone, and then click "Return card"</translation>
         <source>黑名单功能</source>
         <translation>Blacklist</translation>
     </message>
+    <message>
+        <source>导出失败，无法写入文件</source>
+        <translation>Exporting failed: the file could not be written</translation>
+    </message>
 </context>
 <context>
     <name>DevUpd</name>

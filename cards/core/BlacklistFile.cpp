@@ -1,6 +1,7 @@
 #include "BlacklistFile.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QTextStream>
 
 namespace BlacklistFile {
@@ -20,15 +21,19 @@ bool read(const QString& path, int maxLines, QStringList& rows)
 
 bool write(const QString& path, const QStringList& rows)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+    // The list goes to a temporary file that takes the target's name only once
+    // complete, so a failed write leaves the previous list whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
     QTextStream out(&file);
     out.setCodec("UTF-8");
     for (const QString& row : rows)
         out << row << '\n';
     out.flush();
-    return out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
+    if (out.status() != QTextStream::Ok)
+        file.cancelWriting();
+    return file.commit();
 }
 
 QString proposedName(const QDateTime& now)

@@ -10,7 +10,7 @@ namespace BlacklistFile {
 // the file cannot be opened; rows is then left empty.
 bool read(const QString& path, int maxLines, QStringList& rows);
 // Writes each row followed by the platform's line end. False when the file
-// cannot be opened or not every byte reached it.
+// cannot be opened or not every byte reached it; the previous file is then kept.
 bool write(const QString& path, const QStringList& rows);
 // The name offered when exporting: the local time followed by ".txt".
 QString proposedName(const QDateTime& now);

@@ -136,5 +136,6 @@ void BlackListDialog::on_btn_export_clicked()
     const QString path = FileDialog::getSaveFileName(this, tr("保存文件"), proposed, QStringLiteral("*.txt"));
     if (path.isEmpty())
         return;
-    BlacklistFile::write(path, rows());
+    if (!BlacklistFile::write(path, rows()))
+        showMessage(this, tr("提示"), tr("导出失败，无法写入文件"));
 }

@@ -4,6 +4,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using namespace BlacklistCard;
 
 class TestBlacklistList : public QObject
@@ -21,6 +26,7 @@ private slots:
     void import_stops_at_500_rows();
     void export_then_import_round_trips();
     void unopenable_file_reads_nothing();
+    void failed_write_keeps_the_old_list();
 };
 
 void TestBlacklistList::header_carries_magic_type_and_slice()
@@ -158,6 +164,35 @@ void TestBlacklistList::unopenable_file_reads_nothing()
     QVERIFY(!BlacklistFile::read(dir.filePath("missing.txt"), MaxRows, rows));
     QVERIFY(rows.isEmpty());
     QVERIFY(!BlacklistFile::write(dir.filePath("no/such/dir/list.txt"), { "1" }));
+}
+
+void TestBlacklistList::failed_write_keeps_the_old_list()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("list.txt");
+    const QStringList old = { "1", "2", "3" };
+    QVERIFY(BlacklistFile::write(path, old));
+
+#ifdef Q_OS_UNIX
+    // A disk that fills up part-way: the file size limit stops the write at 64 bytes.
+    QStringList longer;
+    for (int i = 0; i < MaxRows; ++i)
+        longer.append(QString::number(4000000000u + i));
+    rlimit saved {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = BlacklistFile::write(path, longer);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY(!written);
+#endif
+    QStringList back;
+    QVERIFY(BlacklistFile::read(path, MaxRows, back));
+    QCOMPARE(back, old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({ "list.txt" }));
 }
 
 QTEST_GUILESS_MAIN(TestBlacklistList)

@@ -26,6 +26,7 @@ private slots:
     void import_appends_up_to_500_rows();
     void cancelled_import_changes_nothing();
     void export_then_import_round_trips();
+    void failed_export_is_reported();
     void write_asks_for_each_further_card_then_reports_done();
     void write_reports_the_bad_row();
     void empty_list_clears_the_posts();
@@ -181,6 +182,22 @@ void TestBlackListDialog::export_then_import_round_trips()
     FileDialog::setNextFileName(path);
     click(again.data(), "btn_import");
     QCOMPARE(again->rows(), rows);
+}
+
+void TestBlackListDialog::failed_export_is_reported()
+{
+    QScopedPointer<BlackListDialog> dialog(makeDialog());
+    fill(dialog.data(), { "1" });
+    FileDialog::setNextFileName(m_dir.filePath("no/such/folder/list.txt"));
+    click(dialog.data(), "btn_export");
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(MessageBox::last().title, QString("提示"));
+    QCOMPARE(MessageBox::last().text, QString("导出失败，无法写入文件"));
+
+    MessageBox::clear();
+    FileDialog::setNextFileName(m_dir.filePath("fine.txt"));
+    click(dialog.data(), "btn_export");
+    QVERIFY(MessageBox::shown().isEmpty());
 }
 
 void TestBlackListDialog::write_asks_for_each_further_card_then_reports_done()
