@@ -1424,6 +1424,10 @@ put the card onto the induction zone, and then click "Return card"</translation>
         <source>升级失败，固件文件在升级时被改变或无法读取，请拔出USB线，再重新插入后重新升级</source>
         <translation>Upgrade failed: the firmware file changed or could not be read during the upgrade. Please unplug the USB cable, plug it in again and start the upgrade again.</translation>
     </message>
+    <message>
+        <source>升级未能开始，读卡器没有接受升级命令，请拔出USB线，再重新插入后重试</source>
+        <translation>The upgrade could not start: the card reader did not accept the upgrade command. Please unplug the USB cable, plug it in again and try again.</translation>
+    </message>
 </context>
 <context>
     <name>SysDialog</name>

@@ -86,8 +86,13 @@ void DevUpd::on_btn_startDevUpd_clicked()
     m_reader->startUpgrade(FirmwarePackets::countFor(m_size));
     const int status = m_reader->recvStatus();
     qDebug() << "startUpgrade status" << status;
-    if (status != 0 && status != 3)
+    if (status != 0 && status != 3) {
+        // Unplugged, silent or refusing: the reader stays in its normal mode.
+        AuditTrail::record(AuditAction::FirmwareUpgrade, QFileInfo(m_ui->edit_updFw->text()).fileName(),
+            AuditOutcome::Failed + QStringLiteral(" start code %1").arg(status));
+        showTip(tr("升级未能开始，读卡器没有接受升级命令，请拔出USB线，再重新插入后重试"));
         return;
+    }
     m_openFailures = 0;
     m_timer->start();
     m_ui->btn_startDevUpd->setEnabled(false);

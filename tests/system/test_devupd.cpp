@@ -148,25 +148,50 @@ void TestDevUpd::empty_or_oversized_file_is_refused_before_the_reader()
 
 void TestDevUpd::reader_answer_to_start_decides_the_wait_data()
 {
-    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("fault");
     QTest::addColumn<bool>("waits");
-    QTest::newRow("0 accepted") << 0 << true;
-    QTest::newRow("3 accepted like 0") << 3 << true;
-    QTest::newRow("refused") << int(SimStatus::BadCommand) << false;
+    QTest::addColumn<int>("status");
+    QTest::newRow("0 accepted") << -1 << true << 0;
+    QTest::newRow("3 accepted like 0") << int(VirtualReader::Fault::ForcedStatus) << true << 3;
+    QTest::newRow("refused") << int(VirtualReader::Fault::ForcedStatus) << false
+                             << int(SimStatus::BadCommand);
+    QTest::newRow("no answer") << int(VirtualReader::Fault::NoAnswer) << false << 0;
+    QTest::newRow("garbled answer") << int(VirtualReader::Fault::CorruptChecksum) << false << 0;
+    QTest::newRow("unplugged") << int(VirtualReader::Fault::Unplug) << false << 0;
 }
 
 void TestDevUpd::reader_answer_to_start_decides_the_wait()
 {
-    QFETCH(int, status);
+    QFETCH(int, fault);
     QFETCH(bool, waits);
-    if (status != 0)
-        VirtualReader::armStatus(quint8(status), SimCommand::StartUpgrade);
+    QFETCH(int, status);
+    if (fault >= 0) {
+        VirtualReader::Fault armed;
+        armed.kind = VirtualReader::Fault::Kind(fault);
+        armed.status = quint8(status);
+        armed.command = SimCommand::StartUpgrade;
+        VirtualReader::armFault(armed);
+    }
+    const qint64 auditBefore = AuditTrail::page(AuditFilter(), 0, 1).value(0).id;
     QScopedPointer<DevUpd> dialog(makeDialog());
-    chooseAndStart(dialog.data(), writeFirmware(104));
+    const QString path = writeFirmware(104);
+    chooseAndStart(dialog.data(), path);
     QCOMPARE(timer(dialog.data())->isActive(), waits);
     QCOMPARE(button(dialog.data(), "btn_startDevUpd")->isEnabled(), !waits);
-    QVERIFY(tips(dialog.data())->isHidden());
     QVERIFY(MessageBox::shown().isEmpty());
+    const AuditRow audit = AuditTrail::page(AuditFilter(), 0, 1).value(0);
+    if (waits) {
+        QVERIFY(tips(dialog.data())->isHidden());
+        QCOMPARE(audit.id, auditBefore);
+        return;
+    }
+    QVERIFY(!tips(dialog.data())->isHidden());
+    QCOMPARE(tips(dialog.data())->text(),
+        QString("升级未能开始，读卡器没有接受升级命令，请拔出USB线，再重新插入后重试"));
+    QVERIFY(audit.id > auditBefore);
+    QCOMPARE(
+        audit.action + ' ' + audit.subject, AuditAction::FirmwareUpgrade + ' ' + QFileInfo(path).fileName());
+    QVERIFY2(audit.outcome.startsWith("failed start code "), qPrintable(audit.outcome));
 }
 
 void TestDevUpd::tip_from_fifth_failed_open_while_timer_keeps_trying()
