@@ -1,5 +1,6 @@
 #include "AuditTrail.h"
 
+#include "LedgerLock.h"
 #include "StationClock.h"
 #include "StoreDetail.h"
 
@@ -65,7 +66,7 @@ void bindFilter(QSqlQuery& query, const AuditFilter& filter)
 QVector<AuditRow> readRows(QSqlQuery& query)
 {
     QVector<AuditRow> rows;
-    if (!query.exec())
+    if (!execReading(query))
         return rows;
     while (query.next())
         rows.append(auditFromQuery(query));
@@ -155,7 +156,7 @@ int AuditTrail::count(const AuditFilter& filter)
     QSqlQuery query;
     query.prepare(QStringLiteral("select count(*) from audit") + whereClause(filter));
     bindFilter(query, filter);
-    if (!query.exec() || !query.next())
+    if (!execReading(query) || !query.next())
         return 0;
     return query.value(0).toInt();
 }
