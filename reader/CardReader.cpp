@@ -318,7 +318,8 @@ int CardReader::sendUpgradePacket(quint16 index, const QByteArray& bytes)
     return sendFrameOpen(CmdUpgradePacket, request, 2 + bytes.size());
 }
 
-int CardReader::writeSectorVerified(quint8 sector, const SectorKey& key, const QByteArray& image16)
+int CardReader::writeSectorVerified(
+    quint8 sector, const SectorKey& key, const QByteArray& image16, quint32 expectedId, quint32* answeredId)
 {
     if (image16.size() != BlockSize)
         return ReaderResult::Refused;
@@ -331,8 +332,12 @@ int CardReader::writeSectorVerified(quint8 sector, const SectorKey& key, const Q
         for (int attempt = 0; attempt < WriteVerifyAttempts && !stuck; ++attempt) {
             quint32 id = 0;
             const int written = writeBlocks(number, 1, key, id, image16);
+            if (written == ReaderResult::Ok && expectedId != 0 && id != expectedId)
+                return otherCard(id, answeredId);
             QByteArray readBack(BlockSize, '\0');
             const int read = readBlocks(number, 1, key, id, readBack);
+            if (read == ReaderResult::Ok && expectedId != 0 && id != expectedId)
+                return otherCard(id, answeredId);
             // A failed read leaves the buffer zeroed; that must not pass for
             // an image of zeros.
             stuck = read == ReaderResult::Ok && readBack == image16;
@@ -347,6 +352,13 @@ int CardReader::writeSectorVerified(quint8 sector, const SectorKey& key, const Q
             return failure;
     }
     return ReaderResult::Ok;
+}
+
+int CardReader::otherCard(quint32 id, quint32* answeredId)
+{
+    if (answeredId)
+        *answeredId = id;
+    return ReaderResult::OtherCard;
 }
 
 int CardReader::changeSectorKey(quint8 sector, const SectorKey& current, const SectorKey& next)

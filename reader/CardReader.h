@@ -66,8 +66,12 @@ public:
     // Writes the image to block 2, then block 1, each up to three times until
     // it reads back equal; block 1 is not touched when block 2 never holds.
     // 0 on success; otherwise the last failed write or read code, or -1 when
-    // the commands succeeded but the block read back differently.
-    int writeSectorVerified(quint8 sector, const SectorKey& key, const QByteArray& image16);
+    // the commands succeeded but the block read back differently. With an
+    // expectedId, a write or read answered by another card (one laid on the
+    // reader meanwhile, which the write reached) stops with OtherCard and that
+    // card's id in answeredId.
+    int writeSectorVerified(quint8 sector, const SectorKey& key, const QByteArray& image16,
+        quint32 expectedId = 0, quint32* answeredId = nullptr);
     // Puts the new key into key A and key B of the trailer, keeping its
     // access bits; a failed trailer read returns its code with nothing written.
     int changeSectorKey(quint8 sector, const SectorKey& current, const SectorKey& next);
@@ -78,6 +82,7 @@ private:
     int exchange(quint16 command, const quint8* request, int n, quint8* response, int responseSize);
     // A request of exactly size bytes answered by a status byte.
     int sendFixed(quint16 command, const QByteArray& payload, int size);
+    static int otherCard(quint32 id, quint32* answeredId);
 
     HidLink m_link;
 };

@@ -16,6 +16,8 @@ inline constexpr int Checksum = 4081;
 // response above 56 bytes, a data argument of the wrong size) are refused
 // with -1 before the device is opened: nothing whole can be transferred.
 inline constexpr int Refused = Transfer;
+// A composite card operation was answered by another card than the one it was for.
+inline constexpr int OtherCard = -2;
 } // namespace ReaderResult
 
 // The 16-byte identity record of readDevInfo.

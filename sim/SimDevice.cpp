@@ -6,6 +6,7 @@
 #include "SimStatus.h"
 
 #include <cstring>
+#include <optional>
 
 namespace SimDevice {
 
@@ -377,6 +378,7 @@ WriteOutcome receiveFrame(SimState& s, const QByteArray& frame64)
 
     bool unplug = false, removeCard = false, forced = false, lostWrite = false, noAnswer = false,
          corrupt = false;
+    std::optional<quint32> swapIn;
     quint8 forcedStatus = 0;
     for (int i = 0; i < s.faults.size();) {
         Fault& fault = s.faults[i];
@@ -401,6 +403,9 @@ WriteOutcome receiveFrame(SimState& s, const QByteArray& frame64)
             case Fault::CorruptChecksum:
                 corrupt = true;
                 break;
+            case Fault::SwapCard:
+                swapIn = fault.card;
+                break;
             }
         }
         if (fault.times == 0)
@@ -415,6 +420,12 @@ WriteOutcome receiveFrame(SimState& s, const QByteArray& frame64)
     }
     if (removeCard)
         s.cardOnReader.clear();
+    if (swapIn) {
+        QByteArray uid(4, '\0');
+        writeLe32(bytesOf(uid), *swapIn);
+        if (s.cardIndex(uid) >= 0)
+            s.cardOnReader = uid;
+    }
 
     Reply reply;
     if (!valid) {

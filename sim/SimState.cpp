@@ -141,7 +141,7 @@ QByteArray unhex(const QJsonValue& value, int size)
 }
 
 const char* const FaultKinds[]
-    = { "noAnswer", "corruptChecksum", "forcedStatus", "lostWrite", "removeCard", "unplug" };
+    = { "noAnswer", "corruptChecksum", "forcedStatus", "lostWrite", "removeCard", "unplug", "swapCard" };
 
 bool faultFromJson(const QJsonObject& object, VirtualReader::Fault& fault)
 {
@@ -160,6 +160,7 @@ bool faultFromJson(const QJsonObject& object, VirtualReader::Fault& fault)
     fault.command = object.value("command").toInt(-1);
     fault.block = object.value("block").toInt(-1);
     fault.status = quint8(object.value("status").toInt());
+    fault.card = quint32(object.value("card").toDouble());
     return true;
 }
 
@@ -171,7 +172,7 @@ bool sameBytes(const QByteArray& a, const QByteArray& b)
 bool sameFault(const VirtualReader::Fault& a, const VirtualReader::Fault& b)
 {
     return a.kind == b.kind && a.afterFrames == b.afterFrames && a.times == b.times && a.command == b.command
-        && a.block == b.block && a.status == b.status;
+        && a.block == b.block && a.status == b.status && a.card == b.card;
 }
 
 bool sameCounters(const VirtualReader::Counters& a, const VirtualReader::Counters& b)
@@ -624,6 +625,8 @@ QByteArray toJson(const SimState& s)
         w.beginObject();
         w.number("afterFrames", fault.afterFrames);
         w.number("block", fault.block);
+        if (fault.kind == VirtualReader::Fault::SwapCard)
+            w.number("card", fault.card);
         w.number("command", fault.command);
         w.text("kind", FaultKinds[fault.kind]);
         w.number("status", fault.status);

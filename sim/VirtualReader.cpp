@@ -341,13 +341,23 @@ void armCorruptChecksum(int afterFrames, int command)
     armFault(fault);
 }
 
-void armStatus(quint8 status, int command, int afterFrames)
+namespace {
+
+Fault frameFault(Fault::Kind kind, int afterFrames, int command)
 {
     Fault fault;
-    fault.kind = Fault::ForcedStatus;
-    fault.status = status;
-    fault.command = command;
+    fault.kind = kind;
     fault.afterFrames = afterFrames;
+    fault.command = command;
+    return fault;
+}
+
+} // namespace
+
+void armStatus(quint8 status, int command, int afterFrames)
+{
+    Fault fault = frameFault(Fault::ForcedStatus, afterFrames, command);
+    fault.status = status;
     armFault(fault);
 }
 
@@ -365,6 +375,13 @@ void removeCardAfterFrames(int frames)
     Fault fault;
     fault.kind = Fault::RemoveCard;
     fault.afterFrames = frames;
+    armFault(fault);
+}
+
+void swapCardAfterFrames(int frames, quint32 idValue, int command)
+{
+    Fault fault = frameFault(Fault::SwapCard, frames, command);
+    fault.card = idValue;
     armFault(fault);
 }
 

@@ -127,7 +127,8 @@ struct Fault
         ForcedStatus, // the frame is not executed; answered with `status`
         LostWrite, // a block write answers success but the block keeps its data
         RemoveCard, // the card leaves the field before the frame is executed
-        Unplug // the device is unplugged; the frame's write fails
+        Unplug, // the device is unplugged; the frame's write fails
+        SwapCard // `card` takes the field before the frame is executed
     };
     Kind kind = NoAnswer;
     int afterFrames = 0;
@@ -135,6 +136,7 @@ struct Fault
     int command = -1; // only frames with this command code (-1: any)
     int block = -1; // LostWrite: only writes to this block (-1: any)
     quint8 status = 0;
+    quint32 card = 0; // SwapCard: id value of the card laid on the reader
 };
 void armFault(const Fault& fault);
 QList<Fault> armedFaults();
@@ -146,6 +148,7 @@ void armStatus(quint8 status, int command = -1, int afterFrames = 0);
 void armLostWrite(int block = -1, int times = -1);
 void removeCardAfterFrames(int frames);
 void unplugAfterFrames(int frames);
+void swapCardAfterFrames(int frames, quint32 idValue, int command = -1);
 // The upgrade packet after `afterPackets` acknowledged ones is answered with 3.
 void armUpgradeRestart(int afterPackets = 0);
 

@@ -122,7 +122,7 @@ QString modeText(quint8 mode)
 QString faultText(const VR::Fault& f)
 {
     static const char* const names[]
-        = { "no-answer", "bad-checksum", "status", "lost-write", "remove-card", "unplug" };
+        = { "no-answer", "bad-checksum", "status", "lost-write", "remove-card", "unplug", "swap-card" };
     QString text = QLatin1String(names[f.kind]);
     if (f.kind == VR::Fault::ForcedStatus)
         text += QStringLiteral(" %1").arg(f.status);

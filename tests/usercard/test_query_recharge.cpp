@@ -25,6 +25,8 @@ private slots:
     void recharge_respects_the_limit_data();
     void recharge_respects_the_limit();
     void recharge_of_a_swapped_card_writes_nothing();
+    void card_swapped_during_the_write_keeps_both_balances_data();
+    void card_swapped_during_the_write_keeps_both_balances();
     void recharge_with_damaged_main_copy_rewrites_both_blocks();
     void recharge_row_carries_holder_and_money_texts();
     void recharge_confirms_a_write_whose_backup_copy_did_not_stick();
@@ -211,6 +213,39 @@ void TestQueryRecharge::recharge_of_a_swapped_card_writes_nothing()
     QCOMPARE(r.outcome, RechargeResult::WrongCard);
     QCOMPARE(userBlocks(second), blocks);
     QVERIFY(rows("record", second).isEmpty());
+}
+
+void TestQueryRecharge::card_swapped_during_the_write_keeps_both_balances_data()
+{
+    QTest::addColumn<int>("writesBefore");
+    QTest::addColumn<qint64>("firstAfter");
+    QTest::newRow("before the main copy") << 0 << qint64(1000);
+    QTest::newRow("before the backup copy") << 1 << qint64(1500);
+}
+
+// The write frame goes to whatever card lies on the reader: the second card
+// must keep its own image, and the first card's money is settled by its next read.
+void TestQueryRecharge::card_swapped_during_the_write_keeps_both_balances()
+{
+    QFETCH(int, writesBefore);
+    QFETCH(qint64, firstAfter);
+    const quint32 first = issuedCard(1000);
+    const quint32 second = issuedCard(2000);
+    const QByteArray secondBlocks = userBlocks(second);
+    VirtualReader::placeCard(first);
+    VirtualReader::swapCardAfterFrames(writesBefore, second, SimCommand::WriteBlock);
+
+    const UserCardStation s = station(&m_reader);
+    const RechargeResult r = CardRecharge(s).recharge(first, 5);
+    QCOMPARE(r.outcome, RechargeResult::WriteUncertain);
+    QCOMPARE(userBlocks(second), secondBlocks);
+    QCOMPARE(cardBalance(first), firstAfter);
+    QVERIFY(rows("record", first).isEmpty());
+
+    VirtualReader::placeCard(first);
+    const std::optional<RechargeResult> settled = CardRecharge(s).settle(r, CardQuery(s).read());
+    QCOMPARE(settled.has_value(), firstAfter == 1500);
+    QCOMPARE(rows("record", first).size(), settled ? 1 : 0);
 }
 
 void TestQueryRecharge::recharge_with_damaged_main_copy_rewrites_both_blocks()

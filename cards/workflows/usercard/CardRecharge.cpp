@@ -6,6 +6,7 @@
 #include "MoneyLogRow.h"
 
 #include <QDebug>
+#include <limits>
 
 CardRecharge::CardRecharge(const UserCardStation& station)
     : m_station(station)
@@ -103,7 +104,10 @@ RechargeResult CardRecharge::rechargeCard(quint32 expectedId, quint32 yuan)
     }
 
     const QByteArray image = makeCardImage(result.newBalance, result.id, check.image.reserved);
-    result.code = reader.writeSectorVerified(m_station.sector(), key, image);
+    quint32 otherId = 0;
+    result.code = reader.writeSectorVerified(m_station.sector(), key, image, result.id, &otherId);
+    if (result.code == ReaderResult::OtherCard)
+        restoreOtherCard(key, otherId);
     if (result.code != ReaderResult::Ok) {
         result.outcome = confirmWrite(key, result);
         if (result.outcome != RechargeResult::Recharged)
@@ -157,6 +161,30 @@ RechargeResult::Outcome CardRecharge::confirmWrite(const SectorKey& key, const R
     if (check.image.balance == result.oldBalance)
         return RechargeResult::WriteFailed;
     return RechargeResult::WriteUncertain;
+}
+
+// A card laid on the reader during the write took this card's image into one
+// of its copies; its other copy, still its own, is written over it.
+void CardRecharge::restoreOtherCard(const SectorKey& key, quint32 otherId)
+{
+    CardReader& reader = *m_station.reader;
+    quint32 id = 0;
+    QByteArray blocks;
+    if (reader.readBlocks(m_station.block(1), 2, key, id, blocks) != ReaderResult::Ok || id != otherId) {
+        qDebug() << "card" << otherId << "left with another card's image";
+        return;
+    }
+    const auto own = [&](const QByteArray& copy) {
+        return checkCardImage(copy, copy, id, std::numeric_limits<quint32>::max()).outcome
+            == CardImageCheck::Accepted;
+    };
+    const QByteArray backup = blocks.mid(0, 16);
+    const QByteArray main = blocks.mid(16, 16);
+    if (own(main) == own(backup))
+        return;
+    const int target = own(main) ? 1 : 2;
+    const int code = reader.writeBlocks(m_station.block(target), 1, key, id, own(main) ? main : backup);
+    qDebug() << "restored card" << otherId << "block" << target << ":" << code;
 }
 
 // A deduction whose answer was lost may still have been booked: the reader

@@ -69,6 +69,7 @@ private:
     static void audit(const RechargeResult& result);
     // After a failed write: which balance the card holds now.
     RechargeResult::Outcome confirmWrite(const SectorKey& key, const RechargeResult& result);
+    void restoreOtherCard(const SectorKey& key, quint32 otherId);
     void deduct(RechargeResult& result);
     RechargeRow recordRow(const RechargeResult& result) const;
 
