@@ -442,6 +442,12 @@ void TestIssueReturnBind::bind_refusals()
     VirtualReader::armLostWrite(UserSector * 4, 1);
     QCOMPARE(CardBind(station(&m_reader)).bind(14, 2).outcome, BindResult::WriteFailed);
     QCOMPARE(readBinding(VirtualReader::block(id, UserSector * 4)).post, 12u);
+
+    // Another card laid on before the write: the binding of the card read is not recorded.
+    QVERIFY(insertUser(holder(id, QStringLiteral("Zhou Ba"))));
+    VirtualReader::swapCardAfterFrames(0, issuedCard(100), SimCommand::WriteBlock);
+    QCOMPARE(CardBind(station(&m_reader)).bind(15, 2).outcome, BindResult::WriteFailed);
+    QCOMPARE(rows("user", id).value(0).value("bindchid").toInt(), 0);
 }
 
 void TestIssueReturnBind::card_writes_leave_one_audit_row_each()

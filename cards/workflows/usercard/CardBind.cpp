@@ -69,6 +69,10 @@ BindResult CardBind::writeBinding(quint32 post, quint8 port)
         result.code = reader.readBlocks(m_station.block(0), 1, key, id, written);
     if (result.code == ReaderResult::Ok && written != bindBlock)
         result.code = ReaderResult::Transfer;
+    // The write reaches whatever card lies on the reader: one laid on since
+    // the read took this binding, not the card the row is for.
+    if (result.code == ReaderResult::Ok && id != result.id)
+        result.code = ReaderResult::OtherCard;
     if (result.code != ReaderResult::Ok) {
         result.outcome = BindResult::WriteFailed;
         return result;
