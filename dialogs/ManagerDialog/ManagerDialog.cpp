@@ -147,7 +147,9 @@ void ManagerDialog::on_btn_man_add_clicked()
     }
     const QString pwd = m_ui->edit_man_pwd->text();
     if (!addMan(name, pwd)) {
-        fail(tr("插入数据失败"));
+        // Another station may have added the name since the look-up: the
+        // server refuses a second account of one name.
+        fail(findManLike(name).found() ? tr("此用户已存在") : tr("插入数据失败"));
         return;
     }
     reload(m_chosenId);

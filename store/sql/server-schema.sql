@@ -101,3 +101,27 @@ create index if not exists backcard_name_trgm on backcard using gin (name gin_tr
 create index if not exists backcard_phone_trgm on backcard using gin (phone gin_trgm_ops);
 drop index if exists backcard_date;
 create index if not exists backcard_date_id on backcard (date, id);
+
+-- One account per name, letter case ignored as the look-up before an add
+-- ignores it, and one holder per card: two stations that both found a name or
+-- a card free cannot both add it, the second insert is refused. A ledger that
+-- already holds such twins keeps them, without the index, until they are
+-- merged by hand and the set-up runs again.
+do $$
+begin
+    if to_regclass('man_name_unique') is null then
+        if exists (select 1 from man group by lower(name) having count(*) > 1) then
+            raise warning 'man: names differ only in letter case, not made unique';
+        else
+            create unique index man_name_unique on man (lower(name));
+        end if;
+    end if;
+    if to_regclass('user_cardnum_unique') is null then
+        if exists (select 1 from "user" group by cardnum having count(*) > 1) then
+            raise warning 'user: cards with several holders, not made unique';
+        else
+            create unique index user_cardnum_unique on "user" (cardnum);
+        end if;
+    end if;
+end
+$$;

@@ -1,10 +1,12 @@
 #include "Database.h"
 #include "LedgerWrite.h"
+#include "ManStore.h"
 #include "PgTestServer.h"
 #include "ServerConnection.h"
 #include "SqlDialect.h"
 #include "StationCommand.h"
 #include "StoreFixture.h"
+#include "UserStore.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -363,6 +365,31 @@ private slots:
         QCOMPARE(snapshot.value(0).toString(), QStringLiteral("1:1:1.00 2:1:2.00 3:3:3.00"));
         QCOMPARE(rowCount(QStringLiteral("man")), 1);
         QCOMPARE(rowCount(QStringLiteral("user")), 2);
+    }
+
+    // Two stations that both looked a name or a card up and found it free:
+    // the second add is refused instead of stored as a twin.
+    void second_account_or_holder_of_one_name_or_card_is_refused()
+    {
+        const QString database = m_server.freshLedger();
+        QVERIFY(prepareServerDatabase(m_server.stationSettings(database)).opened);
+        QCOMPARE(findManLike(QStringLiteral("bob")).status, LookupStatus::NotFound);
+        QCOMPARE(findUserByCard(7).status, LookupStatus::NotFound);
+        QVERIFY(m_server.runAdmin(database,
+            QStringLiteral(
+                "insert into man (name) values ('Bob'); insert into \"user\" (cardnum) values (7);")));
+
+        QVERIFY(!addMan(QStringLiteral("bob"), QString()));
+        UserRow holder;
+        holder.cardnum = 7;
+        QVERIFY(!insertUser(holder));
+        QSqlQuery count(QStringLiteral("select (select count(*) from man where lower(name) = 'bob'),"
+                                       " (select count(*) from \"user\" where cardnum = 7)"));
+        QVERIFY(count.next());
+        QCOMPARE(count.value(0).toInt(), 1);
+        QCOMPARE(count.value(1).toInt(), 1);
+        // A holder saved again is the one row rewritten.
+        QCOMPARE(saveCardOwner(holder), OwnerSave::Updated);
     }
 
 private:
