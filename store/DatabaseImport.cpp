@@ -589,6 +589,12 @@ DatabaseImport::Outcome mergeTableIntoServer(const MergePlan& plan, const QSqlDa
     QSqlDatabase writer = station;
     if (!writer.transaction())
         return Outcome::InsertFailed;
+    QSqlQuery serialize(station);
+    if (!serialize.exec(SqlDialect::of(station).serializeImport())) {
+        qDebug() << "import lock" << serialize.lastError().text();
+        writer.rollback();
+        return Outcome::InsertFailed;
+    }
     const int cardColumn = plan.columns.size();
     const int moneyColumn = cardColumn + 1;
     int merged = 0;

@@ -91,6 +91,13 @@ QString SqlDialect::beginSnapshot() const
                       : QStringLiteral("begin");
 }
 
+QString SqlDialect::serializeImport() const
+{
+    // A transaction-level lock: commit or rollback ends it, a station that
+    // crashes loses it with its connection.
+    return isServer() ? QStringLiteral("select pg_advisory_xact_lock(hashtext('veloka import'))") : QString();
+}
+
 const QStringList& SqlDialect::keyedTables()
 {
     static const QStringList tables { QStringLiteral("record"), QStringLiteral("backcard"),

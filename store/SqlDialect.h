@@ -48,6 +48,10 @@ public:
     // first: on the file a deferred transaction holds its read lock from the
     // first read on, the server needs repeatable read.
     QString beginSnapshot() const;
+    // Run inside an import's transaction: on the server it waits for any
+    // other station's import to end, so that two imports of one file do not
+    // both find its rows missing. Empty on the file, whose write lock does that.
+    QString serializeImport() const;
 
     // The server keeps the outbox key of each money row (record, backcard,
     // devch) in a column of its own, unique, so that delivering an entry twice

@@ -1,4 +1,5 @@
 #include "Database.h"
+#include "DatabaseImport.h"
 #include "LedgerWrite.h"
 #include "ManStore.h"
 #include "PgTestServer.h"
@@ -313,23 +314,13 @@ private slots:
                            "insert into devch (money, date) values (100, 'd1');")));
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("station.db"));
-        {
-            QSqlDatabase source = addStationConnection(file, QStringLiteral("source"));
-            QVERIFY(source.open());
-            for (const SqlDialect::SchemaStep& step : SqlDialect(SqlDialect::Backend::SQLite).schemaSteps())
-                QSqlQuery(source).exec(step.statement);
-            QSqlQuery fill(source);
-            for (const char* statement : {
-                     "insert into user (cardnum, name) values (1, 'other'), (4294967295, 'big')",
-                     "insert into record (cardnum, date, pay) values (1, 'd1', '9.00'), (1, 'd2', '2.00'),"
-                     " (3, 'd3', '3.00'), (3, 'd3', '4.00'), (null, null, null), (99999999999, 'd4', '1.00'),"
-                     " (5, 'd5', 'lots')",
-                     "insert into backcard (cardnum, date, pay) values (1, 'd1', '1.00')",
-                     "insert into devch (money, date) values (5, 'd1'), (7, 'd2')",
-                 })
-                QVERIFY2(fill.exec(QLatin1String(statement)), qPrintable(fill.lastError().text()));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("source"));
+        QVERIFY(writeStationFile(file,
+            { "insert into user (cardnum, name) values (1, 'other'), (4294967295, 'big')",
+                "insert into record (cardnum, date, pay) values (1, 'd1', '9.00'), (1, 'd2', '2.00'),"
+                " (3, 'd3', '3.00'), (3, 'd3', '4.00'), (null, null, null), (99999999999, 'd4', '1.00'),"
+                " (5, 'd5', 'lots')",
+                "insert into backcard (cardnum, date, pay) values (1, 'd1', '1.00')",
+                "insert into devch (money, date) values (5, 'd1'), (7, 'd2')" }));
 
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
@@ -392,7 +383,60 @@ private slots:
         QCOMPARE(saveCardOwner(holder), OwnerSave::Updated);
     }
 
+    // An import waits for another station's import of the same file, then
+    // finds its rows held instead of merging them a second time.
+    void import_waits_for_another_import()
+    {
+        const QString database = m_server.freshLedger();
+        const ServerSettings settings = m_server.stationSettings(database);
+        QVERIFY(prepareServerDatabase(settings).opened);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("station.db"));
+        QVERIFY(
+            writeStationFile(file, { "insert into record (cardnum, date, pay) values (1, 'd1', '1.00')" }));
+        {
+            QSqlDatabase other = addServerConnection(settings, QStringLiteral("other"));
+            QVERIFY(other.open() && other.transaction());
+            QSqlQuery importing(other);
+            QVERIFY(importing.exec(SqlDialect::of(other).serializeImport()));
+            QVERIFY(importing.exec(
+                QStringLiteral("insert into record (cardnum, date, pay) values (1, 'd1', '1.00')")));
+
+            QVERIFY(QSqlQuery().exec(QStringLiteral("set lock_timeout = 200")));
+            DatabaseImport import;
+            QVERIFY(import.open(file));
+            QCOMPARE(import.merge().outcome, DatabaseImport::Outcome::InsertFailed);
+            QVERIFY(other.commit());
+            const DatabaseImport::Result again = import.merge();
+            QCOMPARE(again.outcome, DatabaseImport::Outcome::Merged);
+            QCOMPARE(again.skipped, 1);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        QCOMPARE(rowCount(QStringLiteral("record")), 1);
+    }
+
 private:
+    // A station file of the station's own layout holding these rows.
+    static bool writeStationFile(const QString& file, std::initializer_list<const char*> statements)
+    {
+        bool ok = true;
+        {
+            QSqlDatabase source = addStationConnection(file, QStringLiteral("source"));
+            ok = source.open();
+            for (const SqlDialect::SchemaStep& step : SqlDialect(SqlDialect::Backend::SQLite).schemaSteps())
+                QSqlQuery(source).exec(step.statement);
+            QSqlQuery fill(source);
+            for (const char* statement : statements) {
+                if (ok && !fill.exec(QLatin1String(statement))) {
+                    qWarning() << fill.lastError().text();
+                    ok = false;
+                }
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("source"));
+        return ok;
+    }
+
     PgTestServer m_server;
 };
 
