@@ -89,7 +89,8 @@ bool changeMan(qint64 id, const QString& name, const QString& pwd, const QDateTi
     query.bindValue(QStringLiteral(":date"), now.toString(kManTimeFormat));
     query.bindValue(QStringLiteral(":note"), QStringLiteral(""));
     query.bindValue(QStringLiteral(":id"), id);
-    const bool ok = query.exec();
+    // An account another station deleted since the look-up changes nothing.
+    const bool ok = query.exec() && query.numRowsAffected() > 0;
     AuditTrail::record(AuditAction::AdminChange, name, AuditTrail::outcome(ok));
     return ok;
 }

@@ -39,7 +39,8 @@ QStringList manNames();
 bool insertMan(const QString& name, const QString& pwd, const QString& note, const QDateTime& now);
 // A new account with an empty note.
 bool addMan(const QString& name, const QString& pwd, const QDateTime& now = QDateTime::currentDateTime());
-// Rewrites name, password, date and an empty note of the account with this id.
+// Rewrites name, password, date and an empty note of the account with this
+// id; false when there is no such account (any more).
 bool changeMan(
     qint64 id, const QString& name, const QString& pwd, const QDateTime& now = QDateTime::currentDateTime());
 bool deleteMan(qint64 id);

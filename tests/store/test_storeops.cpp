@@ -198,6 +198,8 @@ private slots:
 
         QVERIFY(deleteMan(clerk.id));
         QCOMPARE(manNames(), (QStringList { "admin", "night" }));
+        // As when another station deleted it after this one looked it up.
+        QVERIFY(!changeMan(clerk.id, QStringLiteral("clerk"), QStringLiteral("again")));
         QVERIFY(addMan(QStringLiteral("clerk"), QStringLiteral("x")));
         QVERIFY(findManLike(QStringLiteral("clerk")).row.id > men.at(2).id); // ids are never reused
     }
