@@ -671,9 +671,13 @@ bool DatabaseImport::openSource(const QString& fileName)
     }
     // SQLite opens any file lazily; the first read tells whether it is one.
     // An empty file reads as a database without tables: no station's file.
+    QStringList tables;
+    for (const MergePlan& plan : mergePlans())
+        tables << QLatin1Char('\'') + plan.name + QLatin1Char('\'');
     QSqlQuery probe(source);
     if (!probe.exec(QStringLiteral("select count(*) from sqlite_master where type = 'table' "
-                                   "and lower(name) in ('user', 'record', 'backcard', 'devch')"))
+                                   "and lower(name) in (%1)")
+                        .arg(tables.join(QLatin1Char(','))))
         || !probe.next() || probe.value(0).toInt() == 0) {
         qDebug() << "open false" << fileName;
         source.close();

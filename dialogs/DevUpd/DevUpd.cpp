@@ -88,8 +88,7 @@ void DevUpd::on_btn_startDevUpd_clicked()
     qDebug() << "startUpgrade status" << status;
     if (status != 0 && status != 3) {
         // Unplugged, silent or refusing: the reader stays in its normal mode.
-        AuditTrail::record(AuditAction::FirmwareUpgrade, QFileInfo(m_ui->edit_updFw->text()).fileName(),
-            AuditOutcome::Failed + QStringLiteral(" start code %1").arg(status));
+        audit(AuditOutcome::Failed + QStringLiteral(" start code %1").arg(status));
         showTip(tr("升级未能开始，读卡器没有接受升级命令，请拔出USB线，再重新插入后重试"));
         return;
     }
@@ -126,18 +125,21 @@ void DevUpd::progUpdate(int value)
         return;
     }
     stopWorker();
-    AuditTrail::record(
-        AuditAction::FirmwareUpgrade, QFileInfo(m_ui->edit_updFw->text()).fileName(), AuditOutcome::Ok);
+    audit(AuditOutcome::Ok);
     close();
     emit w_close(true);
+}
+
+void DevUpd::audit(const QString& outcome) const
+{
+    AuditTrail::record(AuditAction::FirmwareUpgrade, QFileInfo(m_ui->edit_updFw->text()).fileName(), outcome);
 }
 
 void DevUpd::transferFailed(int outcome, int packet, int code)
 {
     qDebug() << "upgrade ended, outcome" << outcome << "packet" << packet << "code" << code;
     stopWorker();
-    AuditTrail::record(AuditAction::FirmwareUpgrade, QFileInfo(m_ui->edit_updFw->text()).fileName(),
-        AuditTrail::outcome(false, outcome) + QStringLiteral(" packet %1 code %2").arg(packet).arg(code));
+    audit(AuditTrail::outcome(false, outcome) + QStringLiteral(" packet %1 code %2").arg(packet).arg(code));
     // The worker refuses a file that no longer has the size announced to the reader.
     showTip(FirmwareUploader::Outcome(outcome) == FirmwareUploader::Outcome::BadImage
             ? tr("升级失败，固件文件在升级时被改变或无法读取，请拔出USB线，再重新插入后重新升级")

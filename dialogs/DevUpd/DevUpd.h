@@ -46,6 +46,8 @@ private slots:
 private:
     void showTip(const QString& text);
     void stopWorker();
+    // The upgrade's audit row, for the chosen firmware file.
+    void audit(const QString& outcome) const;
 
     static constexpr int FailuresBeforeTip = 5;
 

@@ -75,11 +75,8 @@ void LoginWin::setUpDatabase()
 {
     const ServerSettings server = loadServerSettings();
     if (server.unreadable) {
-        showMessage(this, tr("错误提示"),
-            tr("服务器设置文件%1已损坏，无法读取。\n请修复或删除该文件后重新启动。")
-                .arg(kServerSettingsFileName));
-        m_closedAtStart = true;
-        close();
+        closeAtStart(tr("服务器设置文件%1已损坏，无法读取。\n请修复或删除该文件后重新启动。")
+                         .arg(kServerSettingsFileName));
         return;
     }
     // A file locked by another program is waited for a few seconds, visibly.
@@ -98,28 +95,29 @@ void LoginWin::setUpDatabase()
     if (server.useServer && (!startup.opened || startup.schemaMissing)) {
         // Accounts live on the server too: nobody could log in.
         qDebug() << "ledger server:" << startup.serverError;
-        showMessage(this, tr("错误提示"),
-            startup.opened
+        closeAtStart(startup.opened
                 ? tr("数据库服务器 %1 上缺少账本表（%2）。\n请先用 server-setup 设置服务器。")
                       .arg(server.address(), startup.serverError)
                 : tr("无法连接数据库服务器 %1\n%2\n请检查网络和服务器设置（server.ini）后重新启动。")
                       .arg(server.address(), startup.serverError));
-        m_closedAtStart = true;
-        close();
     } else if (startup.inUse) {
-        showMessage(this, tr("错误提示"), tr("数据库正被其他程序使用，无法打开。\n请关闭该程序后重新启动。"));
-        m_closedAtStart = true;
-        close();
+        closeAtStart(tr("数据库正被其他程序使用，无法打开。\n请关闭该程序后重新启动。"));
     } else if (!startup.opened) {
         // Seeding fails too then; one message says it all.
-        showMessage(this, tr("错误提示"), tr("打开数据库失败"));
-        m_closedAtStart = true;
-        close();
+        closeAtStart(tr("打开数据库失败"));
     } else if (startup.seedFailed) {
         showMessage(this, tr("错误提示"), tr("插入数据失败"));
     }
     if (startup.opened && !m_closedAtStart)
         reportLedger();
+}
+
+// The ledger cannot be used: nobody may log in, and the station ends.
+void LoginWin::closeAtStart(const QString& text)
+{
+    showMessage(this, tr("错误提示"), text);
+    m_closedAtStart = true;
+    close();
 }
 
 void LoginWin::reportDamagedConfig()

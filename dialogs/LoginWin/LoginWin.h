@@ -60,6 +60,7 @@ private:
     // A damaged config.ini is kept aside and told once; the defaults go on.
     void reportDamagedConfig();
     void setUpDatabase();
+    void closeAtStart(const QString& text);
     // A ledger that money operations could not write is told now, not at the first sale.
     void reportLedger();
     void refuse(const QString& text);

@@ -180,10 +180,11 @@ void CardRecharge::restoreOtherCard(const SectorKey& key, quint32 otherId)
     };
     const QByteArray backup = blocks.mid(0, 16);
     const QByteArray main = blocks.mid(16, 16);
-    if (own(main) == own(backup))
+    const bool mainOwn = own(main);
+    if (mainOwn == own(backup))
         return;
-    const int target = own(main) ? 1 : 2;
-    const int code = reader.writeBlocks(m_station.block(target), 1, key, id, own(main) ? main : backup);
+    const int target = mainOwn ? 1 : 2;
+    const int code = reader.writeBlocks(m_station.block(target), 1, key, id, mainOwn ? main : backup);
     qDebug() << "restored card" << otherId << "block" << target << ":" << code;
 }
 
